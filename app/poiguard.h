@@ -1,0 +1,86 @@
+#pragma once
+
+#include "log/log.h"
+#include "poi/poi.h"
+
+class CSerial;
+
+// A position whose longitude or latitude is not above this many degrees is
+// taken as "no position yet": nothing is ordered around it and the jump guard
+// is off for that coordinate.
+constexpr double kPositionGuard = 0.01;
+
+// Where the receive loop stands between two read passes.
+struct ReceiveState {
+    int portNumber;
+    int portOpen;
+    char rxBuffer[1024];
+    int rxCount;
+    char sentence[4096];
+    int sentenceLength;
+    int firstData;
+    int lastDataTime;
+    int nextSortTime;
+};
+
+class CPoiGuard {
+public:
+    CPoiGuard();
+    ~CPoiGuard();
+    CPoiGuard(const CPoiGuard&) = delete;
+    CPoiGuard& operator=(const CPoiGuard&) = delete;
+
+    // Start-up; enters the receive loop and returns only when start-up fails.
+    void run(Log* log);
+    void printStartBanner();
+    void printExitBanner();
+
+    // Settings.
+    void setDefaults();
+    int readConfig(const char* path);
+
+    // POI list.
+    void loadPoiList(const char* path);
+    static double greatCircleDistance(double length1, double length2, double wide1, double wide2);
+    double distanceOf(int i) const;
+    void quickSort(int lo, int hi);
+    int checkSorted();
+    int sortPoiList();
+
+    // Position input.
+    int parseSentence(char* sentence);
+    static int isNumber(const char* token);
+    static double nmeaToDegrees(const char* token);
+
+    // Proximity alarm.
+    void checkAlarms(double length, double wide);
+
+    // Receive loop, in the pieces that run() repeats for ever.
+    void receiveLoop(CSerial& serial, int portNumber);
+    void setupReceive(CSerial& serial, ReceiveState& st);
+    void connect(CSerial& serial, ReceiveState& st);
+    int readPass(CSerial& serial, ReceiveState& st);  // 0 when the watchdog ends the connection
+    void disconnect(CSerial& serial, ReceiveState& st);
+    void takeBytes(ReceiveState& st, const char* bytes, int count);
+
+    Poi* poiList;
+    int poiCount;
+    double lastPosLength;
+    double lastPosWide;
+    double treshold_enableAlarm_1;
+    double treshold_enableAlarm_2;
+    double treshold_enableAlarm_4;
+    int startProgram;
+    int fullOutput;
+    int maxTimeNoData;
+    int updateInterval;
+    int firstSortDone;
+    int comPort;
+    int writeLogFile;
+    char poiFile[256];
+    int PoiListSorted;
+    Log* log;
+};
+
+// Local time of day as HHMMSS.
+int getTimeOfDay();

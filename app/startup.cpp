@@ -1,0 +1,84 @@
+// Start-up: settings, banners, the checks that refuse to run, the POI list.
+#include "app/poiguard.h"
+#include "serial/serial.h"
+
+namespace {
+const char* const kStars = "*****************************************************************\n";
+}
+
+int getTimeOfDay()
+{
+    std::tm t = localClock(clockNow());
+    return t.tm_hour * 10000 + t.tm_min * 100 + t.tm_sec;
+}
+
+void CPoiGuard::printStartBanner()
+{
+    log->print(kStars);
+    int timeOfDay = getTimeOfDay();
+    logMessage(log, "Programm started at %d %d\n", getDate(), timeOfDay);
+}
+
+void CPoiGuard::printExitBanner()
+{
+    int timeOfDay = getTimeOfDay();
+    logMessage(log, "Programm exited at %d %d\n", getDate(), timeOfDay);
+    log->print(kStars);
+}
+
+void CPoiGuard::run(Log* theLog)
+{
+    CSerial serial;
+    log = theLog;
+    if (readConfig("config.txt") != 0) {
+        printExitBanner();
+        return;
+    }
+    log->setWriteLogFile(writeLogFile);
+    printStartBanner();
+    serial.setLog(log);
+    int portNumber = comPort;
+
+    logMessage(log, "startProgram=%d\n", startProgram);
+    logMessage(log, "comPort=%d\n", portNumber);
+    logMessage(log, "treshold_enableAlarm_1=%f\n", treshold_enableAlarm_1);
+    logMessage(log, "treshold_enableAlarm_2=%f\n", treshold_enableAlarm_2);
+    logMessage(log, "treshold_enableAlarm_4=%f\n", treshold_enableAlarm_4);
+    logMessage(log, "fullOutput=%d\n", fullOutput);
+    logMessage(log, "updateInterval=%d\n", updateInterval);
+    logMessage(log, "maxTimeNoData=%d\n", maxTimeNoData);
+    logMessage(log, "poiFile=%s\n", poiFile);
+    logMessage(log, "writeLogFile=%d\n", writeLogFile);
+
+    // Written as "not >=" so that a radius that is not a number also stops.
+    if (!(treshold_enableAlarm_1 >= treshold_enableAlarm_2)) {
+        log->print("ERROR treshold_enableAlarm_1<treshold_enableAlarm_2 !!! Are you sure???\n");
+        printExitBanner();
+        return;
+    }
+    if (!(treshold_enableAlarm_2 >= treshold_enableAlarm_4)) {
+        log->print("ERROR treshold_enableAlarm_2<treshold_enableAlarm_4!!! Are you sure???\n");
+        printExitBanner();
+        return;
+    }
+    if (startProgram == 0) {
+        log->print("To start programm set startProgram=true\n");
+        printExitBanner();
+        return;
+    }
+    if (portNumber < 0) {
+        log->print("Forgot to specify comPort\n");
+        printExitBanner();
+        return;
+    }
+
+    loadPoiList(builtinPoiPath());
+    if (poiCount == 0) loadPoiList(poiFile);
+    if (poiCount == 0) {
+        log->print("ERROR, PoiList in folder vodudo is also empty\n");
+        printExitBanner();
+        return;
+    }
+
+    receiveLoop(serial, portNumber);
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdio>
+
+#include "platform.h"
+
+// Every message of the program: to the console, and once switched on, also
+// appended to the daily file logs\log_YYYYMMDD.log. Callers format the whole
+// message themselves; Log adds no time stamp, level or line end.
+class Log {
+public:
+    Log();
+
+    void print(const char* text);
+    void setWriteLogFile(int flag);
+
+private:
+    FILE* logFile;
+    int fileEnabled;
+};
+
+// Local date as YYYYMMDD.
+int getDate();
+
+// Formats one message into a 1024-byte buffer (cut to fit) and prints it.
+void logMessage(Log* log, const char* format, ...) PRINTF_LIKE(2, 3);
+
+// Size of every message buffer of the program.
+constexpr int kMessageSize = 1024;

@@ -1,0 +1,43 @@
+// Files and folders on POSIX systems.
+#include <sys/stat.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform.h"
+
+namespace {
+
+// The program writes Windows paths; a backslash separates folders here too.
+std::string nativePath(const char* path)
+{
+    std::string p(path);
+    for (char& c : p)
+        if (c == '\\') c = '/';
+    return p;
+}
+
+}  // namespace
+
+FILE* openFile(const char* path, const char* mode) { return fopen(nativePath(path).c_str(), mode); }
+
+char* readTextLine(char* buffer, int size, FILE* file)
+{
+    if (!fgets(buffer, size, file)) return nullptr;
+    size_t n = strlen(buffer);
+    if (n >= 2 && buffer[n - 2] == '\r' && buffer[n - 1] == '\n') {
+        buffer[n - 2] = '\n';
+        buffer[n - 1] = '\0';
+    } else if (n >= 1 && buffer[n - 1] == '\r') {
+        // The piece ended between CR and LF: take the pair as one line end.
+        int next = getc(file);
+        if (next == '\n')
+            buffer[n - 1] = '\n';
+        else if (next != EOF)
+            ungetc(next, file);
+    }
+    return buffer;
+}
+
+int _mkdir(const char* path) { return mkdir(nativePath(path).c_str(), 0777); }
+

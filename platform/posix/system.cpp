@@ -1,0 +1,59 @@
+// Clock, pauses and threads on POSIX systems.
+#include <pthread.h>
+#include <time.h>
+
+#include <cerrno>
+
+#include "platform.h"
+
+namespace {
+
+struct ThreadStart {
+    void (*procedure)(void*);
+    void* argument;
+};
+
+void* threadMain(void* raw)
+{
+    ThreadStart start = *static_cast<ThreadStart*>(raw);
+    delete static_cast<ThreadStart*>(raw);
+    start.procedure(start.argument);
+    return nullptr;
+}
+
+}  // namespace
+
+std::time_t clockNow() { return std::time(nullptr); }
+
+std::tm localClock(std::time_t t)
+{
+    std::tm result{};
+    localtime_r(&t, &result);
+    return result;
+}
+
+const char* builtinPoiPath() { return "/usr/local/share/poiguard/vodudo/gefahr.csv"; }
+
+void Sleep(DWORD milliseconds)
+{
+    timespec delay{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
+    while (nanosleep(&delay, &delay) == -1 && errno == EINTR) {
+    }
+}
+
+uintptr_t _beginthread(void (*procedure)(void*), unsigned stackSize, void* argument)
+{
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
+    if (stackSize) pthread_attr_setstacksize(&attr, stackSize);
+    pthread_t thread;
+    auto* start = new ThreadStart{procedure, argument};
+    int rc = pthread_create(&thread, &attr, threadMain, start);
+    pthread_attr_destroy(&attr);
+    if (rc != 0) {
+        delete start;
+        return static_cast<uintptr_t>(-1);
+    }
+    return static_cast<uintptr_t>(thread);
+}

@@ -1,0 +1,27 @@
+// The few services the program needs besides the Win32 calls it makes by name.
+// Each platform folder implements them; the tests link a fake instead.
+#pragma once
+
+#include <cstdio>
+#include <ctime>
+
+// Opens a file the way the program names it: a '\' in the path is a
+// directory separator on every platform.
+FILE* openFile(const char* path, const char* mode);
+
+// fgets() with the line ends of a Windows text-mode read: a CR directly
+// before the LF is not part of the line.
+char* readTextLine(char* buffer, int size, FILE* file);
+
+// Wall clock in whole seconds, and its local calendar form.
+std::time_t clockNow();
+std::tm localClock(std::time_t t);
+
+// The fixed absolute path of the POI list that start-up tries first.
+const char* builtinPoiPath();
+
+#if defined(__GNUC__)
+#define PRINTF_LIKE(fmt, args) __attribute__((format(printf, fmt, args)))
+#else
+#define PRINTF_LIKE(fmt, args)
+#endif

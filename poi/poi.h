@@ -1,0 +1,13 @@
+#pragma once
+
+// One point of interest. Coordinates in decimal degrees as the POI file
+// writes them (sign kept); the latches remember which alarm level has
+// sounded since the POI was last seen beyond the outer radius.
+struct Poi {
+    double length;  // longitude
+    double wide;    // latitude
+    char name[32];
+    int alarm1Fired;
+    int alarm2Fired;
+    int alarm4Fired;
+};

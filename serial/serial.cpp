@@ -1,0 +1,171 @@
+#include "serial.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr DWORD kLineBaudRate = 38400;  // whatever open() is asked for
+constexpr DWORD kTimeoutMs = 200;       // every member of COMMTIMEOUTS
+
+}  // namespace
+
+// The saved records start empty, so a Close() after an open() that failed
+// before saving anything restores defined values.
+CSerial::CSerial() : hComm(INVALID_HANDLE_VALUE), savedDcb{}, savedTimeouts{}, log(nullptr), logEnabled(0) {}
+
+CSerial::~CSerial() { Close(); }
+
+void CSerial::report(const char* text)
+{
+    if (logEnabled) log->print(text);
+}
+
+void CSerial::setLog(Log* theLog)
+{
+    log = theLog;
+    logEnabled = 1;
+    report("CSerial::setLog(Log _log) finished\n");
+}
+
+int CSerial::getTime(int logIt)
+{
+    std::time_t now = clockNow();
+    if (logIt && logEnabled) {
+        std::tm t = localClock(now);
+        logMessage(log, "its now %02d:%02d:%02d (%d)\n", t.tm_hour, t.tm_min, t.tm_sec,
+                   static_cast<int>(now));
+    }
+    return static_cast<int>(now);
+}
+
+int CSerial::open(int port, int /*baudRate*/, int byteSize, int /*stopBits*/, int parity)
+{
+    if (hComm != INVALID_HANDLE_VALUE) {
+        report("hComm==INVALID_HANDLE_VALUE\n");
+        return 1;
+    }
+    char path[32];  // room for any int, minus sign included
+    wsprintfA(path, "\\\\.\\COM%d", port);
+    if (logEnabled) logMessage(log, "Try to open %s\n", path);
+
+    hComm = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (logEnabled) logMessage(log, "hComm=%p\n", hComm);
+    if (hComm == INVALID_HANDLE_VALUE) {
+        report("Fehler beim Oeffnen des COM-Ports! in CreateFile()\n");
+        return 0;
+    }
+    if (!GetCommTimeouts(hComm, &savedTimeouts)) {
+        Close();
+        report("Fehler beim Oeffnen des COM-Ports! in GetCommTimeouts()\n");
+        return 0;
+    }
+    COMMTIMEOUTS timeouts = {kTimeoutMs, kTimeoutMs, kTimeoutMs, kTimeoutMs, kTimeoutMs};
+    if (!SetCommTimeouts(hComm, &timeouts)) {
+        Close();
+        report("Fehler beim \xD6" "ffnen des COM-Ports! in SetCommTimeouts()\n");
+        return 0;
+    }
+    DCB dcb;
+    memset(&dcb, 0, sizeof dcb);
+    if (!GetCommState(hComm, &dcb)) {
+        Close();
+        report("Fehler beim \xD6" "ffnen des COM-Ports! in GetCommState()\n");
+        return 0;
+    }
+    savedDcb = dcb;
+
+    dcb.DCBlength = sizeof dcb;
+    dcb.BaudRate = kLineBaudRate;
+    dcb.fBinary = 1;
+    dcb.fParity = parity != 0;
+    dcb.fOutxCtsFlow = 0;
+    dcb.fOutxDsrFlow = 0;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fDsrSensitivity = 0;
+    dcb.fTXContinueOnXoff = 1;
+    dcb.fOutX = 0;
+    dcb.fInX = 0;
+    dcb.fErrorChar = 0;
+    dcb.fNull = 1;
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    dcb.fAbortOnError = 0;
+    dcb.wReserved = 0;
+    dcb.ByteSize = static_cast<BYTE>(byteSize);
+    dcb.Parity = static_cast<BYTE>(parity);
+    dcb.StopBits = ONESTOPBIT;
+    if (!SetCommState(hComm, &dcb)) {
+        Close();
+        report("Fehler beim setzen der COM-Port Parameter in SetCommState()\n");
+        return 0;
+    }
+    return 1;
+}
+
+int CSerial::Close()
+{
+    if (hComm == INVALID_HANDLE_VALUE) return 1;
+    if (!SetCommTimeouts(hComm, &savedTimeouts)) {
+        report("Fehler beim Schlie\xDF" "en des COM-Ports in SetCommTimeouts\n");
+        return 0;
+    }
+    if (!SetCommState(hComm, &savedDcb)) {
+        report("Fehler beim Schlie\xDF" "en des COM-Ports in SetCommState()\n");
+        return 0;
+    }
+    CloseHandle(hComm);
+    hComm = INVALID_HANDLE_VALUE;
+    return 1;
+}
+
+int CSerial::read(char* buffer)
+{
+    if (hComm == INVALID_HANDLE_VALUE) return 0;
+    int count = 0;
+    while (count < kReadChunk) {
+        DWORD got = 0;
+        if (!ReadFile(hComm, buffer + count, 1, &got, nullptr)) return count;
+        // A time-out ends the chunk; the bytes that came before it are
+        // delivered, not thrown away.
+        if (got == 0) return count;
+        ++count;
+    }
+    return count;
+}
+
+int CSerial::write(const char* data, int length)
+{
+    if (hComm == INVALID_HANDLE_VALUE) return 0;
+    DWORD written = 0;
+    WriteFile(hComm, data, static_cast<DWORD>(length), &written, nullptr);
+    return static_cast<int>(written);
+}
+
+int CSerial::transmitChar(char c)
+{
+    if (hComm == INVALID_HANDLE_VALUE) return 0;
+    if (!TransmitCommChar(hComm, c)) report("Fehler beim Schreiben auf COM-Port! in TransmitCommChar()\n");
+    return 1;
+}
+
+int CSerial::changeParams(int baudRate, int byteSize, int stopBits, int parity)
+{
+    if (hComm == INVALID_HANDLE_VALUE) return 0;
+    DCB dcb;
+    memset(&dcb, 0, sizeof dcb);
+    if (!GetCommState(hComm, &dcb)) {
+        Close();
+        report("Fehler beim \xC4" "ndern der COM-Port Parameter in GetCommState()\n");
+        return 0;
+    }
+    dcb.BaudRate = static_cast<DWORD>(baudRate);
+    dcb.ByteSize = static_cast<BYTE>(byteSize);
+    dcb.StopBits = static_cast<BYTE>(stopBits);
+    dcb.Parity = static_cast<BYTE>(parity);
+    if (!SetCommState(hComm, &dcb)) {
+        Close();
+        report("Fehler beim \xC4" "ndern der COM-Port Parameter in SetCommState\n");
+        return 0;
+    }
+    return 1;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "log/log.h"
+#include "platform.h"
+
+// One COM port with the receiver's fixed line settings and short time-outs.
+// open() remembers what the port had, Close() puts it back. Results are
+// 1 for success and 0 for failure; read() returns a byte count.
+class CSerial {
+public:
+    CSerial();
+    ~CSerial();
+    CSerial(const CSerial&) = delete;
+    CSerial& operator=(const CSerial&) = delete;
+
+    void setLog(Log* log);
+    int getTime(int logIt);
+    int open(int port, int baudRate, int byteSize, int stopBits, int parity);
+    int Close();
+    int read(char* buffer);
+    int write(const char* data, int length);
+    int transmitChar(char c);
+    int changeParams(int baudRate, int byteSize, int stopBits, int parity);
+
+private:
+    void report(const char* text);
+
+    HANDLE hComm;
+    DCB savedDcb;
+    COMMTIMEOUTS savedTimeouts;
+    Log* log;
+    int logEnabled;
+};
+
+// Bytes that one read() hands back at most.
+constexpr int kReadChunk = 4;

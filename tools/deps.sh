@@ -1,0 +1,16 @@
+# What building and testing need, from Debian's packages. Sourced by the
+# other scripts; installs only what is missing (as root, or through sudo).
+POIGUARD_PACKAGES="cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev pkg-config"
+
+install_deps() {
+    local missing=()
+    for p in $POIGUARD_PACKAGES "$@"; do
+        dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
