@@ -116,6 +116,8 @@ HANDLE CreateFileA(LPCSTR name, DWORD, DWORD shareMode, void*, DWORD, DWORD, HAN
         }
         ioctl(fd, TIOCEXCL);
     }
+    // A COM port opens with empty buffers: what arrived while it was closed is gone.
+    tcflush(fd, TCIFLUSH);
     Port* port = new Port{};
     port->fd = fd;
     return port;
@@ -306,6 +308,7 @@ BOOL CloseHandle(HANDLE h)
 {
     Port* port = portOf(h);
     if (!port) return FALSE;
+    ioctl(port->fd, TIOCNXCL);  // exclusive mode outlives the descriptor otherwise
     ::close(port->fd);
     delete port;
     return TRUE;

@@ -1,0 +1,363 @@
+// gpssim: a GPS receiver on a pseudo-terminal, for demos and tests.
+//
+// It opens a pseudo-terminal, links its device as COM<N> in a working
+// directory, and writes NMEA 0183 the way a receiver does: a burst of
+// sentences per fix, CR LF line ends, correct checksums, paced at 38400 baud.
+//
+//   gpssim --link DIR/COM7 --route 53.0700,8.8000:53.0800,8.8100 --speed 50 --rate 1
+//   gpssim --link DIR/COM7 --replay capture.log [--fast]
+//
+// Options:
+//   --link PATH          symbolic link to create for the device (replaced if present)
+//   --route LAT,LON:...  drive along these waypoints (decimal degrees, south/west negative)
+//   --speed KMH          driving speed (default 50)
+//   --rate HZ            fixes per second, 1 to 10 (default 1)
+//   --cold SECONDS       send no-fix sentences for this long first
+//   --scale X            run X times faster than real time (default 1)
+//   --start HHMMSS       UTC time of the first fix (default 120000), date 2026-12-06
+//   --pause AT:SECONDS   fall silent at simulated second AT for SECONDS
+//   --drop AT            at simulated second AT, close the device and open a new one behind the link
+//   --replay FILE        replay a capture (lines starting with '#' are skipped), at its own pace
+//   --fast               with --replay: as fast as the line allows
+//   --hold SECONDS       after the last sentence, keep the device open this long (default 2)
+#include <fcntl.h>
+#include <signal.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr double kBytesPerSecond = 38400.0 / 10.0;  // 8N1: ten bits a byte
+constexpr double kEarthRadiusKm = 6371.0;
+constexpr double kKnotsPerKmh = 1.0 / 1.852;
+
+struct Waypoint {
+    double lat, lon;
+};
+
+struct Options {
+    std::string link;
+    std::vector<Waypoint> route;
+    double speedKmh = 50;
+    double rate = 1;
+    double coldSeconds = 0;
+    double scale = 1;
+    int startHms = 120000;
+    std::vector<std::pair<double, double>> pauses;
+    std::vector<double> drops;
+    std::string replay;
+    bool fast = false;
+    double holdSeconds = 2;
+};
+
+[[noreturn]] void usage(const char* why)
+{
+    fprintf(stderr, "gpssim: %s (see the comment at the top of tools/gpssim.cpp)\n", why);
+    exit(2);
+}
+
+// The device end the program opens, behind a symbolic link.
+class Line {
+public:
+    explicit Line(std::string link) : link_(std::move(link)) { open(); }
+    ~Line() { close(); }
+
+    void open()
+    {
+        master_ = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) usage("cannot open a pseudo-terminal");
+        std::string device = ptsname(master_);
+        // Hold the device end open ourselves, raw and without echo, so that
+        // what is written before the program opens it is kept, not echoed.
+        slave_ = ::open(device.c_str(), O_RDWR | O_NOCTTY);
+        termios t;
+        tcgetattr(slave_, &t);
+        cfmakeraw(&t);
+        cfsetispeed(&t, B38400);
+        cfsetospeed(&t, B38400);
+        tcsetattr(slave_, TCSANOW, &t);
+        std::string temp = link_ + ".new";
+        unlink(temp.c_str());
+        if (symlink(device.c_str(), temp.c_str()) != 0 || rename(temp.c_str(), link_.c_str()) != 0)
+            usage("cannot create the link");
+        fprintf(stderr, "gpssim: %s -> %s\n", link_.c_str(), device.c_str());
+    }
+
+    void close()
+    {
+        if (master_ >= 0) ::close(master_);
+        if (slave_ >= 0) ::close(slave_);
+        master_ = slave_ = -1;
+    }
+
+    void drop()
+    {
+        fprintf(stderr, "gpssim: line dropped\n");
+        close();
+        open();
+    }
+
+    void unlinkDevice() { unlink(link_.c_str()); }
+
+    // Writes at the line's speed; the clock is the caller's business.
+    void write(const std::string& bytes, double scale)
+    {
+        size_t done = 0;
+        while (done < bytes.size()) {
+            ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return;
+            }
+            done += static_cast<size_t>(n);
+        }
+        pause(bytes.size() / kBytesPerSecond / scale);
+    }
+
+    static void pause(double seconds)
+    {
+        if (seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    }
+
+private:
+    std::string link_;
+    int master_ = -1;
+    int slave_ = -1;
+};
+
+std::string withChecksum(const std::string& body)
+{
+    unsigned sum = 0;
+    for (char c : body) sum ^= static_cast<unsigned char>(c);
+    char tail[8];
+    snprintf(tail, sizeof tail, "*%02X\r\n", sum);
+    return "$" + body + tail;
+}
+
+std::string nmeaAngle(double degrees, int degreeDigits)
+{
+    double a = fabs(degrees);
+    int whole = static_cast<int>(a);
+    double minutes = (a - whole) * 60.0;
+    if (minutes >= 59.99995) {  // would print as 60.0000
+        ++whole;
+        minutes = 0;
+    }
+    char out[32];
+    snprintf(out, sizeof out, "%0*d%07.4f", degreeDigits, whole, minutes);
+    return out;
+}
+
+std::string clockText(double simSeconds, int startHms)
+{
+    double start = (startHms / 10000) * 3600 + (startHms / 100 % 100) * 60 + startHms % 100;
+    double t = fmod(start + simSeconds, 86400.0);
+    int whole = static_cast<int>(t);
+    char out[32];
+    snprintf(out, sizeof out, "%02d%02d%02d.%02d", whole / 3600, whole / 60 % 60, whole % 60,
+             static_cast<int>((t - whole) * 100 + 0.5) % 100);
+    return out;
+}
+
+std::string fixSentences(double sim, int startHms, const Waypoint& p, double speedKmh, double course)
+{
+    std::string time = clockText(sim, startHms);
+    std::string lat = nmeaAngle(p.lat, 2) + (p.lat < 0 ? ",S" : ",N");
+    std::string lon = nmeaAngle(p.lon, 3) + (p.lon < 0 ? ",W" : ",E");
+    char motion[64];
+    snprintf(motion, sizeof motion, "%.1f,%.1f", speedKmh * kKnotsPerKmh, course);
+    return withChecksum("GPRMC," + time + ",A," + lat + "," + lon + "," + motion + ",061226,,,A") +
+           withChecksum("GPGGA," + time + "," + lat + "," + lon + ",1,08,1.0,10.0,M,45.0,M,,");
+}
+
+std::string noFixSentences(double sim, int startHms)
+{
+    std::string time = clockText(sim, startHms);
+    return withChecksum("GPRMC," + time + ",V,,,,,,,061226,,,N") + withChecksum("GPGGA," + time + ",,,,,0,00,,,M,,M,,");
+}
+
+double distanceKm(const Waypoint& a, const Waypoint& b)
+{
+    double dLat = (b.lat - a.lat) * M_PI / 180;
+    double dLon = (b.lon - a.lon) * M_PI / 180 * cos((a.lat + b.lat) / 2 * M_PI / 180);
+    return sqrt(dLat * dLat + dLon * dLon) * kEarthRadiusKm;
+}
+
+// Position after travelling km along the route; false past its end.
+bool along(const std::vector<Waypoint>& route, double km, Waypoint& at, double& course)
+{
+    for (size_t i = 0; i + 1 < route.size(); ++i) {
+        double leg = distanceKm(route[i], route[i + 1]);
+        if (km <= leg || i + 2 == route.size()) {
+            double f = leg > 0 ? std::min(km / leg, 1.0) : 1.0;
+            at = {route[i].lat + f * (route[i + 1].lat - route[i].lat),
+                  route[i].lon + f * (route[i + 1].lon - route[i].lon)};
+            double dLon = (route[i + 1].lon - route[i].lon) * cos(route[i].lat * M_PI / 180);
+            course = fmod(atan2(dLon, route[i + 1].lat - route[i].lat) * 180 / M_PI + 360, 360);
+            return km <= leg;
+        }
+        km -= leg;
+    }
+    at = route.empty() ? Waypoint{0, 0} : route.back();
+    course = 0;
+    return false;
+}
+
+// Runs the moments planned for simulated second sim: silences and drops.
+struct Events {
+    const Options& o;
+    size_t nextPause = 0, nextDrop = 0;
+    void due(double sim, Line& line)
+    {
+        while (nextPause < o.pauses.size() && o.pauses[nextPause].first <= sim) {
+            fprintf(stderr, "gpssim: silent for %.0f s\n", o.pauses[nextPause].second);
+            Line::pause(o.pauses[nextPause].second / o.scale);
+            ++nextPause;
+        }
+        while (nextDrop < o.drops.size() && o.drops[nextDrop] <= sim) {
+            line.drop();
+            ++nextDrop;
+        }
+    }
+};
+
+void drive(const Options& o, Line& line)
+{
+    Events events{o};
+    double step = 1.0 / o.rate;
+    double sim = 0;
+    for (; sim < o.coldSeconds; sim += step) {
+        events.due(sim, line);
+        line.write(noFixSentences(sim, o.startHms), o.scale);
+        Line::pause(step / o.scale - 0.001);
+    }
+    for (double driven = 0;; sim += step) {
+        events.due(sim, line);
+        Waypoint at;
+        double course;
+        bool more = along(o.route, driven, at, course);
+        auto began = std::chrono::steady_clock::now();
+        line.write(fixSentences(sim, o.startHms, at, o.speedKmh, course), o.scale);
+        if (!more) break;
+        driven += o.speedKmh / 3600.0 * step;
+        double spent = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+        Line::pause(step / o.scale - spent);
+    }
+}
+
+// Seconds of the day from a sentence's time field, or -1.
+double sentenceTime(const std::string& line)
+{
+    static const char* const kTimed[] = {"RMC,", "GGA,", "GLL,", "ZDA,"};
+    size_t dollar = line.find('$');
+    if (dollar == std::string::npos || line.size() < dollar + 7) return -1;
+    bool timed = false;
+    for (const char* t : kTimed) timed = timed || line.compare(dollar + 3, 4, t) == 0;
+    if (!timed) return -1;
+    size_t field = dollar + 7;
+    if (line.compare(dollar + 3, 3, "GLL") == 0) {  // time is the fifth field there
+        for (int k = 0; k < 4 && field != std::string::npos; ++k) field = line.find(',', field) + 1;
+    }
+    if (field == std::string::npos || field + 6 > line.size()) return -1;
+    for (int k = 0; k < 6; ++k)
+        if (!isdigit(static_cast<unsigned char>(line[field + k]))) return -1;
+    return atoi(line.substr(field, 2).c_str()) * 3600 + atoi(line.substr(field + 2, 2).c_str()) * 60 +
+           atof(line.c_str() + field + 4);
+}
+
+void replay(const Options& o, Line& line)
+{
+    std::ifstream in(o.replay, std::ios::binary);
+    if (!in) usage("cannot read the capture");
+    std::stringstream all;
+    all << in.rdbuf();
+    std::string text = all.str();
+    Events events{o};
+    double last = -1, sim = 0;
+    for (size_t pos = 0; pos < text.size();) {
+        size_t end = text.find('\n', pos);
+        end = end == std::string::npos ? text.size() : end + 1;
+        std::string raw = text.substr(pos, end - pos);
+        pos = end;
+        if (raw[0] == '#') continue;
+        double t = sentenceTime(raw);
+        if (t >= 0) {
+            if (last >= 0 && t > last && !o.fast) {
+                double gap = std::min(t - last, 5.0);  // a capture may jump; keep the replay moving
+                Line::pause(gap / o.scale);
+                sim += gap;
+            }
+            if (last < 0 || t > last) last = t;
+        }
+        events.due(sim, line);
+        line.write(raw, o.scale);
+    }
+}
+
+Options parse(int argc, char** argv)
+{
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc) usage(("missing value after " + a).c_str());
+            return argv[++i];
+        };
+        if (a == "--link") o.link = value();
+        else if (a == "--route") {
+            std::stringstream s(value());
+            std::string point;
+            while (std::getline(s, point, ':')) {
+                Waypoint w;
+                if (sscanf(point.c_str(), "%lf,%lf", &w.lat, &w.lon) != 2) usage("bad waypoint");
+                o.route.push_back(w);
+            }
+        } else if (a == "--speed") o.speedKmh = atof(value().c_str());
+        else if (a == "--rate") o.rate = atof(value().c_str());
+        else if (a == "--cold") o.coldSeconds = atof(value().c_str());
+        else if (a == "--scale") o.scale = atof(value().c_str());
+        else if (a == "--start") o.startHms = atoi(value().c_str());
+        else if (a == "--pause") {
+            double at, len;
+            if (sscanf(value().c_str(), "%lf:%lf", &at, &len) != 2) usage("bad pause");
+            o.pauses.push_back({at, len});
+        } else if (a == "--drop") o.drops.push_back(atof(value().c_str()));
+        else if (a == "--replay") o.replay = value();
+        else if (a == "--fast") o.fast = true;
+        else if (a == "--hold") o.holdSeconds = atof(value().c_str());
+        else usage(("unknown option " + a).c_str());
+    }
+    if (o.link.empty()) usage("--link is required");
+    if (o.replay.empty() && o.route.size() < 2) usage("give --route with two waypoints or more, or --replay");
+    if (o.rate < 1 || o.rate > 10) usage("--rate is 1 to 10");
+    if (o.scale <= 0 || o.speedKmh <= 0) usage("--scale and --speed must be positive");
+    return o;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options o = parse(argc, argv);
+    signal(SIGPIPE, SIG_IGN);
+    Line line(o.link);
+    if (o.replay.empty())
+        drive(o, line);
+    else
+        replay(o, line);
+    Line::pause(o.holdSeconds);
+    line.unlinkDevice();
+    return 0;
+}
