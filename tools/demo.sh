@@ -6,11 +6,12 @@ cd "$(dirname "$0")/.."
 . tools/deps.sh
 install_deps
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target poiguard gpssim
+cmake --build build -j"$(nproc)" --target poiguard gpssim soundgen
 
 demo=$(pwd)/demo
-rm -rf "$demo" && mkdir -p "$demo/vodudo"
+rm -rf "$demo" && mkdir -p "$demo/vodudo" "$demo/sounds"
 cp tools/demo/gefahr.csv "$demo/vodudo/gefahr.csv"
+build/soundgen "$demo/sounds"
 cat > "$demo/config.txt" <<'CONF'
 # demo settings: a short silence limit and a frequent re-ordering, to show both
 startProgram=true
@@ -29,6 +30,6 @@ sim=$!
 trap 'kill $sim 2>/dev/null || true' EXIT
 while [ ! -e "$demo/COM7" ]; do sleep 0.1; done
 
-echo "== poiguard runs in $demo for 55 seconds"
-(cd "$demo" && timeout 55 ../build/poiguard) || true
+echo "== poiguard runs in $demo for 55 seconds; (sound: ...) lines show each sound as it starts"
+(cd "$demo" && POIGUARD_SOUND_TRACE=1 timeout 55 ../build/poiguard 2>&1) || true
 echo "== demo over; the daily log file is $(ls "$demo"/logs/log_*.log)"

@@ -4,9 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "native_path.h"
 #include "platform.h"
-
-namespace {
 
 // The program writes Windows paths; a backslash separates folders here too.
 std::string nativePath(const char* path)
@@ -16,8 +15,6 @@ std::string nativePath(const char* path)
         if (c == '\\') c = '/';
     return p;
 }
-
-}  // namespace
 
 FILE* openFile(const char* path, const char* mode) { return fopen(nativePath(path).c_str(), mode); }
 
