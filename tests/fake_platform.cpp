@@ -49,12 +49,7 @@ bool call(const std::string& name, const std::string& detail = "")
 
 std::time_t clockNow() { return static_cast<std::time_t>(state.clockMs / 1000); }
 
-std::tm localClock(std::time_t t)
-{
-    std::tm result{};
-    gmtime_r(&t, &result);  // tests read the clock in UTC
-    return result;
-}
+std::tm localClock(std::time_t t) { return *std::gmtime(&t); }  // tests read the clock in UTC
 
 const char* builtinPoiPath() { return state.poiPath.c_str(); }
 
@@ -65,7 +60,7 @@ void Sleep(DWORD milliseconds)
     if (milliseconds == 10000 && state.escapeAfterPauses >= 0 && state.escapeAfterPauses-- == 0) throw fake::Escape{};
 }
 
-uintptr_t _beginthread(void (*procedure)(void*), unsigned, void* argument)
+extern "C" uintptr_t _beginthread(void (*procedure)(void*), unsigned, void* argument)
 {
     state.threads.push_back(procedure);
     if (state.runThreads) procedure(argument);

@@ -2,7 +2,7 @@
 
 #include <cmath>
 #include <cstring>
-#include <dirent.h>
+#include <filesystem>
 
 #include "helpers.h"
 
@@ -167,17 +167,13 @@ TEST(Captures, NoCaptureLocksTheParserOut)
 
 TEST(Captures, EveryCaptureRunsThroughWithoutHarm)
 {
-    DIR* d = opendir(NMEA_DIR);
-    ASSERT_NE(d, nullptr);
     int files = 0;
-    while (dirent* e = readdir(d)) {
-        std::string name = e->d_name;
-        if (name.size() < 4 || name.substr(name.size() - 4) != ".log") continue;
+    for (const auto& entry : std::filesystem::directory_iterator(NMEA_DIR)) {
+        if (entry.path().extension() != ".log") continue;
         InTempDir dir;
-        replay(std::string(NMEA_DIR) + "/" + name);
+        replay(entry.path().string());
         ++files;
     }
-    closedir(d);
     EXPECT_EQ(files, 30);
 }
 

@@ -1,30 +1,36 @@
 #include "helpers.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+
+namespace fs = std::filesystem;
 
 
 InTempDir::InTempDir()
 {
-    char templ[] = "/tmp/poiguard-test-XXXXXX";
-    path = mkdtemp(templ);
-    char cwd[4096];
-    previous = getcwd(cwd, sizeof cwd);
-    if (chdir(path.c_str()) != 0) abort();
+    static std::atomic<int> serial{0};
+    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    fs::path dir = fs::temp_directory_path() /
+                   ("poiguard-test-" + std::to_string(stamp) + "-" + std::to_string(serial++));
+    fs::create_directories(dir);
+    path = dir.string();
+    previous = fs::current_path().string();
+    fs::current_path(dir);
     resetTestPlatform();
 }
 
 InTempDir::~InTempDir()
 {
-    if (chdir(previous.c_str()) != 0) abort();
-    std::string cmd = "rm -rf '" + path + "'";
-    if (system(cmd.c_str()) != 0) abort();
+    fs::current_path(previous);
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
 }
 
 void writeFile(const std::string& name, const std::string& text)
@@ -35,6 +41,14 @@ void writeFile(const std::string& name, const std::string& text)
 std::string readFile(const std::string& name)
 {
     std::ifstream in(name, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string readTextFile(const std::string& name)
+{
+    std::ifstream in(name);
     std::stringstream s;
     s << in.rdbuf();
     return s.str();

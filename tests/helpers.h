@@ -20,6 +20,8 @@ private:
 
 void writeFile(const std::string& name, const std::string& text);
 std::string readFile(const std::string& name);
+// In text mode: the platform's line ends read as '\n'.
+std::string readTextFile(const std::string& name);
 
 // Collects what the program prints while alive.
 class Console {

@@ -1,5 +1,5 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <filesystem>
 
 #include "fake_platform.h"
 #include "helpers.h"
@@ -14,15 +14,14 @@ TEST(Log, FileLoggingStartsOnlyWhenSwitchedOn)
     log.print("before\n");
     log.setWriteLogFile(0);
     log.print("still console only\n");
-    struct stat st;
-    EXPECT_NE(stat("logs", &st), 0);
+    EXPECT_FALSE(std::filesystem::exists("logs"));
 
     log.setWriteLogFile(1);
     log.print("100% sure\n");
     log.print("no line end");
     log.print(" continued\n");
     EXPECT_EQ(console.take(), "before\nstill console only\n100% sure\nno line end continued\n");
-    EXPECT_EQ(readFile("logs/log_20231114.log"), "100% sure\nno line end continued\n");
+    EXPECT_EQ(readTextFile("logs/log_20231114.log"), "100% sure\nno line end continued\n");
 }
 
 TEST(Log, SecondRunOfTheDayAppends)
@@ -37,7 +36,7 @@ TEST(Log, SecondRunOfTheDayAppends)
     Log second;
     second.setWriteLogFile(1);
     second.print("run 2\n");
-    EXPECT_EQ(readFile("logs/log_20231114.log"), "run 1\nrun 2\n");
+    EXPECT_EQ(readTextFile("logs/log_20231114.log"), "run 1\nrun 2\n");
 }
 
 TEST(Log, DateIsFixedWhenTheFileIsOpened)
@@ -49,7 +48,7 @@ TEST(Log, DateIsFixedWhenTheFileIsOpened)
     log.setWriteLogFile(1);
     fake::state.clockMs += 2000;  // past midnight
     log.print("after midnight\n");
-    EXPECT_EQ(readFile("logs/log_20231114.log"), "after midnight\n");
+    EXPECT_EQ(readTextFile("logs/log_20231114.log"), "after midnight\n");
 }
 
 TEST(Log, UnopenableFileLeavesTheConsoleWorking)

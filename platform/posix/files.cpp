@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "../seam.h"
 #include "native_path.h"
-#include "platform.h"
 
 // The program writes Windows paths; a backslash separates folders here too.
 std::string nativePath(const char* path)
@@ -15,6 +15,8 @@ std::string nativePath(const char* path)
         if (c == '\\') c = '/';
     return p;
 }
+
+extern "C" int _mkdir(const char* path) { return mkdir(nativePath(path).c_str(), 0777); }
 
 FILE* openFile(const char* path, const char* mode) { return fopen(nativePath(path).c_str(), mode); }
 
@@ -36,5 +38,4 @@ char* readTextLine(char* buffer, int size, FILE* file)
     return buffer;
 }
 
-int _mkdir(const char* path) { return mkdir(nativePath(path).c_str(), 0777); }
 

@@ -41,7 +41,7 @@ void Sleep(DWORD milliseconds)
     }
 }
 
-uintptr_t _beginthread(void (*procedure)(void*), unsigned stackSize, void* argument)
+extern "C" uintptr_t _beginthread(void (*procedure)(void*), unsigned stackSize, void* argument)
 {
     pthread_attr_t attr;
     pthread_attr_init(&attr);

@@ -3,16 +3,11 @@
 # pseudo-terminal of the simulator, a short drive past a POI.
 set -euo pipefail
 bin=$1
+here=$(cd "$(dirname "$0")" && pwd)
 dir=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$dir"' EXIT
+trap 'rm -rf "$dir"' EXIT
+"$here/run-drive.sh" "$bin/gpssim" "$dir" "$dir/COM5" "$bin/poiguard"
 cd "$dir"
-mkdir vodudo
-printf '8.80000, 53.07400, Blitzer\n9.50000, 53.20000, Weit\n' > vodudo/gefahr.csv
-printf 'startProgram=true\ncomPort=5\nupdateInterval=2\nmaxTimeNoData=3\nwriteLogFile=true\n' > config.txt
-
-"$bin/gpssim" --link COM5 --route 53.0720,8.8000:53.0760,8.8000 --speed 90 --rate 2 --scale 5 --hold 0 2>/dev/null &
-while [ ! -e COM5 ]; do sleep 0.05; done
-timeout 12 "$bin/poiguard" > out.txt || true
 
 fail=0
 expect() {

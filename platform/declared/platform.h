@@ -1,6 +1,7 @@
-// The Win32 names the program calls, for systems that do not have them.
-// Only what the program relies on is declared; platform/posix implements it
-// with termios, ALSA and POSIX threads.
+// The Win32 names the program calls, declared for systems that do not have
+// them. Only what the program relies on is here; platform/posix implements
+// it with termios, ALSA and POSIX threads, and the tests' fake platform
+// implements it on every system.
 #pragma once
 
 #include <cstdint>
@@ -99,5 +100,5 @@ BOOL CloseHandle(HANDLE h);
 
 BOOL PlaySoundA(LPCSTR sound, HMODULE module, DWORD flags);
 void Sleep(DWORD milliseconds);
-uintptr_t _beginthread(void (*procedure)(void*), unsigned stackSize, void* argument);
-int _mkdir(const char* path);
+extern "C" uintptr_t _beginthread(void (*procedure)(void*), unsigned stackSize, void* argument);
+extern "C" int _mkdir(const char* path);  // a C run-time function on Windows
