@@ -60,9 +60,12 @@ int hexDigit(char c)
     return -1;
 }
 
-// The two hex digits after the '*' are the XOR of every byte between '$' and '*'.
-bool checksumMatches(const char* sentence, const char* star)
+// The two hex digits after the '*' are the XOR of every byte between '$' and
+// '*'. Fields never hold a '*', so the first one is the checksum's, whatever
+// line noise follows the sentence.
+bool checksumMatches(const char* sentence)
 {
+    const char* star = strchr(sentence, '*');
     int high = hexDigit(star[1]);
     int low = high < 0 ? -1 : hexDigit(star[2]);
     if (low < 0) return false;
@@ -98,7 +101,7 @@ int CPoiGuard::parseSentence(char* sentence)
     const char* star = strrchr(sentence, '*');
     if (!star || star == sentence) return 1;
     if (strncmp(sentence, kSentenceName, kNameLength) != 0) return 1;
-    if (!checksumMatches(sentence, star)) return 1;
+    if (!checksumMatches(sentence)) return 1;
 
     char fields[kFieldCount][kFieldSize];
     bool complete = splitFields(sentence, fields);

@@ -102,20 +102,23 @@ int CSerial::open(int port, int /*baudRate*/, int byteSize, int /*stopBits*/, in
     return 1;
 }
 
+// The handle is released even when a restore fails: that is what happens
+// when the receiver was unplugged, and keeping the dead handle would leave
+// every later open() reading from a device that is gone.
 int CSerial::Close()
 {
     if (hComm == INVALID_HANDLE_VALUE) return 1;
+    int restored = 1;
     if (!SetCommTimeouts(hComm, &savedTimeouts)) {
         report("Fehler beim Schlie\xDF" "en des COM-Ports in SetCommTimeouts\n");
-        return 0;
-    }
-    if (!SetCommState(hComm, &savedDcb)) {
+        restored = 0;
+    } else if (!SetCommState(hComm, &savedDcb)) {
         report("Fehler beim Schlie\xDF" "en des COM-Ports in SetCommState()\n");
-        return 0;
+        restored = 0;
     }
     CloseHandle(hComm);
     hComm = INVALID_HANDLE_VALUE;
-    return 1;
+    return restored;
 }
 
 int CSerial::read(char* buffer)

@@ -100,22 +100,23 @@ TEST_F(Serial, EachFailureOfOpenCleansUpThenReports)
     }
 }
 
-TEST_F(Serial, FailedRestoreKeepsThePortOpenAndTheNextOpenReusesIt)
+TEST_F(Serial, FailedRestoreIsReportedButTheDeviceIsReleased)
 {
+    // An unplugged receiver fails the restore; the next open must reach the new device.
     ASSERT_EQ(openPort(), 1);
     EXPECT_EQ(fake::state.portDcb.BaudRate, 38400u);
     console.take();
     fake::state.failing.insert("SetCommState");
     EXPECT_EQ(serial.Close(), 0);
     EXPECT_EQ(console.take(), "Fehler beim Schlie\xDF" "en des COM-Ports in SetCommState()\n");
-    EXPECT_TRUE(fake::state.portOpen);
-    EXPECT_EQ(openPort(), 1);
-    EXPECT_EQ(console.take(), "hComm==INVALID_HANDLE_VALUE\n");
-
+    EXPECT_FALSE(fake::state.portOpen);
     fake::state.failing.clear();
+    fake::state.calls.clear();
+    EXPECT_EQ(openPort(), 1);
+    EXPECT_EQ(fake::callsNamed("CreateFileA").size(), 1u);
+
     EXPECT_EQ(serial.Close(), 1);
     EXPECT_FALSE(fake::state.portOpen);
-    EXPECT_EQ(fake::state.portDcb.BaudRate, 9600u);  // restored as found
     fake::state.calls.clear();
     EXPECT_EQ(serial.Close(), 1);
     EXPECT_TRUE(fake::state.calls.empty());

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: a normal build, then one with
-# AddressSanitizer and UndefinedBehaviorSanitizer. Installs what is missing
-# on a Debian machine first.
+# Builds everything and runs every test: a normal build (with the end-to-end
+# drives, fault scenarios and a valgrind run), one with AddressSanitizer and
+# UndefinedBehaviorSanitizer, the Windows build under Wine, and a minute of
+# fuzzing per target. Installs what is missing on a Debian machine first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/deps.sh
@@ -17,3 +18,4 @@ cmake --build build-asan -j"$jobs"
 (cd build-asan && ctest --output-on-failure -j"$jobs")
 
 bash tools/check-windows.sh
+bash tools/fuzz.sh 60

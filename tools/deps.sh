@@ -1,6 +1,6 @@
 # What building and testing need, from Debian's packages. Sourced by the
 # other scripts; installs only what is missing (as root, or through sudo).
-POIGUARD_PACKAGES="cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev pkg-config libasound2-dev libsndfile1-dev"
+POIGUARD_PACKAGES="cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev pkg-config libasound2-dev libsndfile1-dev valgrind"
 
 install_deps() {
     local missing=()

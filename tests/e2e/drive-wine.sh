@@ -5,7 +5,7 @@
 # positions they both received.
 #   drive-wine.sh LINUX_BUILD_DIR WINDOWS_BUILD_DIR WINE
 set -euo pipefail
-linux=$1 windows=$2 wine=$3
+linux=$(realpath "$1") windows=$(realpath "$2") wine=$3
 here=$(cd "$(dirname "$0")" && pwd)
 : "${WINEPREFIX:?}"
 dir=$(mktemp -d)

@@ -2,7 +2,7 @@
 # End to end: the built poiguard in a fresh working directory, its COM port a
 # pseudo-terminal of the simulator, a short drive past a POI.
 set -euo pipefail
-bin=$1
+bin=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT

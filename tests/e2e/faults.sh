@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Faults a car brings, end to end with the built poiguard and the simulator:
+# the receiver unplugged and back, line noise, a long cold start, kill -9.
+#   faults.sh BUILD_DIR
+set -euo pipefail
+bin=$(realpath "$1")
+dir=$(mktemp -d)
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$dir"' EXIT
+fail=0
+check() {  # legend, then a command that must succeed
+    local legend=$1
+    shift
+    if "$@"; then echo "ok: $legend"; else echo "FAILED: $legend"; fail=1; fi
+}
+
+# A working directory with the settings and a POI list; the receiver on COM6.
+prepare() {
+    rm -rf "$dir/run" && mkdir -p "$dir/run/vodudo" && cd "$dir/run"
+    printf '8.80000, 53.07400, Blitzer\n' > vodudo/gefahr.csv
+    printf 'startProgram=true\ncomPort=6\nmaxTimeNoData=2\nwriteLogFile=true\n' > config.txt
+}
+simulate() {
+    "$bin/gpssim" --link COM6 --hold 0 "$@" 2>sim.txt &
+    for _ in $(seq 100); do [ -e COM6 ] && break; sleep 0.05; done
+}
+
+# 1. Unplugged and plugged back: the read fails, the watchdog closes the
+#    port, and 10 s later positions come again from the new device.
+prepare
+simulate --route 53.0700,8.8000:53.0800,8.8000 --speed 50 --rate 2 --drop 3
+timeout 20 "$bin/poiguard" > out.txt || true
+after=$(sed -n '/Got no data since 2sec/,$p' out.txt)
+check "unplugged: the watchdog closes the port" grep -q "Got no data since 2sec" out.txt
+check "plugged back: the port opens again" grep -q "serial.open successfully" <<< "$after"
+check "plugged back: positions come again" grep -q "^length=" <<< "$after"
+
+# 2. Random bytes between valid sentences: every valid position is taken.
+prepare
+: > noisy.nmea
+for i in $(seq 0 39); do
+    body=$(printf 'GPRMC,1200%02d,A,5304.%04d,N,00848.0000,E,0.0,0.0,061226,,' $((i % 60)) $((2000 + i)))
+    sum=0
+    for ((k = 0; k < ${#body}; k++)); do sum=$((sum ^ $(printf '%d' "'${body:k:1}"))); done
+    printf '$%s*%02X\r\n' "$body" $sum >> noisy.nmea
+    head -c 200 /dev/urandom >> noisy.nmea
+done
+printf '$GPGSA,A,1*02\r\n' >> noisy.nmea  # its '$' hands over the last fix
+simulate --replay noisy.nmea --fast --hold 3
+timeout 6 "$bin/poiguard" > out.txt || true
+# The program opens the port after the first bytes went by; count from the first position it saw.
+first=$(grep -m1 -o 'wide=5304\.[0-9]*' out.txt | cut -c11-14 || echo 9999)
+expected=$((2040 - 10#${first:-2040}))
+check "noise: every valid position after the first is accepted ($expected)" \
+    test "$(grep -c '^length=00848.0000' out.txt)" -eq "$expected"
+
+# 3. A minute of no-fix sentences first: positions once the fix comes.
+prepare
+simulate --route 53.0700,8.8000:53.0720,8.8000 --speed 50 --cold 60 --scale 10 --hold 2
+timeout 12 "$bin/poiguard" > out.txt || true
+check "cold start: no position from no-fix sentences" test "$(grep -c 'length=0 \|length= ' out.txt)" -eq 0
+check "cold start: positions after the fix" grep -q "^length=00848.0000" out.txt
+
+# 4. kill -9 in the middle of a run: the log file holds every line printed.
+prepare
+simulate --route 53.0700,8.8000:53.0800,8.8000 --speed 50 --rate 5 --scale 4
+"$bin/poiguard" > out.txt &
+sleep 3
+kill -9 $!
+wait $! 2>/dev/null || true
+check "kill -9: the log file equals what was printed" cmp -s out.txt logs/log_*.log
+check "kill -9: it had printed positions" grep -q "^length=" out.txt
+
+exit $fail
