@@ -2,6 +2,7 @@
 // outward and sound the innermost level reached whose latch is still clear.
 #include "alarm/sounds.h"
 #include "app/poiguard.h"
+#include "poi/distance.h"
 
 namespace {
 
@@ -15,9 +16,10 @@ void startSound(void (*pattern)(void*)) { _beginthread(pattern, 0, nullptr); }
 void CPoiGuard::checkAlarms(double length, double wide)
 {
     if (PoiListSorted == 0) return;
+    DistanceFrom here(length, wide);
     for (int i = 0; i < poiCount; ++i) {
         Poi& poi = poiList[i];
-        double d = greatCircleDistance(length, poi.length, wide, poi.wide);
+        double d = here.to(poi.length, poi.wide);
         if (i < kNearestLogged)
             logMessage(log, "nearest POI: name=%10s %lf km    length=%lf wide=%lf \n", poi.name, d,
                        poi.length, poi.wide);

@@ -1,20 +1,11 @@
 #include "fake_platform.h"
 
 #include <cstdarg>
-#include <cstring>
+#include <cstdio>
 
 namespace fake {
 
 State state;
-
-void reset(long long startSeconds)
-{
-    state = State{};
-    state.clockMs = startSeconds * 1000;
-    state.portDcb.BaudRate = 9600;
-    state.portDcb.ByteSize = 7;
-    state.portDcb.XonChar = 0x11;
-}
 
 std::vector<std::string> callsNamed(const std::string& prefix)
 {
@@ -31,13 +22,18 @@ void feed(const std::string& bytes)
 
 }  // namespace fake
 
-void resetTestPlatform() { fake::reset(); }
-
 using fake::state;
 
-namespace {
+// 2023-11-14 22:13:20 UTC; a port found at 9600 baud, 7 data bits.
+void resetTestPlatform()
+{
+    state = fake::State{};
+    state.clockMs = 1700000000000LL;
+    state.portDcb.BaudRate = 9600;
+    state.portDcb.ByteSize = 7;
+}
 
-HANDLE const kPort = reinterpret_cast<HANDLE>(0x1234);
+namespace {
 
 bool call(const std::string& name, const std::string& detail = "")
 {
@@ -48,16 +44,14 @@ bool call(const std::string& name, const std::string& detail = "")
 }  // namespace
 
 std::time_t clockNow() { return static_cast<std::time_t>(state.clockMs / 1000); }
-
 std::tm localClock(std::time_t t) { return *std::gmtime(&t); }  // tests read the clock in UTC
-
 const char* builtinPoiPath() { return state.poiPath.c_str(); }
 
-void Sleep(DWORD milliseconds)
+void Sleep(DWORD ms)
 {
-    call("Sleep", std::to_string(milliseconds));
-    state.clockMs += milliseconds;
-    if (milliseconds == 10000 && state.escapeAfterPauses >= 0 && state.escapeAfterPauses-- == 0) throw fake::Escape{};
+    call("Sleep", std::to_string(ms));
+    state.clockMs += ms;
+    if (ms == 10000 && state.escapeAfterPauses >= 0 && state.escapeAfterPauses-- == 0) throw fake::Escape{};
 }
 
 extern "C" uintptr_t _beginthread(void (*procedure)(void*), unsigned, void* argument)
@@ -69,8 +63,7 @@ extern "C" uintptr_t _beginthread(void (*procedure)(void*), unsigned, void* argu
 
 BOOL PlaySoundA(LPCSTR sound, HMODULE, DWORD flags)
 {
-    call("PlaySoundA", std::string(sound) + (flags == (SND_FILENAME | SND_ASYNC) ? "" : " bad-flags"));
-    return TRUE;
+    return call("PlaySoundA", std::string(sound) + (flags == (SND_FILENAME | SND_ASYNC) ? "" : " bad-flags"));
 }
 
 int wsprintfA(char* buffer, const char* format, ...)
@@ -86,49 +79,28 @@ HANDLE CreateFileA(LPCSTR name, DWORD, DWORD, void*, DWORD, DWORD, HANDLE)
 {
     if (!call("CreateFileA", name)) return INVALID_HANDLE_VALUE;
     state.portOpen = true;
-    return kPort;
+    return reinterpret_cast<HANDLE>(0x1234);
 }
 
-BOOL GetCommTimeouts(HANDLE, COMMTIMEOUTS* t)
-{
-    if (!call("GetCommTimeouts")) return FALSE;
-    *t = state.portTimeouts;
-    return TRUE;
-}
+BOOL GetCommTimeouts(HANDLE, COMMTIMEOUTS* t) { return call("GetCommTimeouts") && (*t = state.portTimeouts, true); }
+BOOL GetCommState(HANDLE, DCB* d) { return call("GetCommState") && (*d = state.portDcb, true); }
 
 BOOL SetCommTimeouts(HANDLE, COMMTIMEOUTS* t)
 {
-    if (!call("SetCommTimeouts", std::to_string(t->ReadTotalTimeoutConstant))) return FALSE;
-    state.portTimeouts = *t;
-    return TRUE;
+    return call("SetCommTimeouts", std::to_string(t->ReadTotalTimeoutConstant)) && (state.portTimeouts = *t, true);
 }
 
-BOOL GetCommState(HANDLE, DCB* dcb)
-{
-    if (!call("GetCommState")) return FALSE;
-    *dcb = state.portDcb;
-    return TRUE;
-}
+BOOL SetCommState(HANDLE, DCB* d) { return call("SetCommState", std::to_string(d->BaudRate)) && (state.portDcb = *d, true); }
 
-BOOL SetCommState(HANDLE, DCB* dcb)
-{
-    if (!call("SetCommState", std::to_string(dcb->BaudRate))) return FALSE;
-    state.portDcb = *dcb;
-    return TRUE;
-}
-
+// Each call takes one item of the line; an empty line times out.
 BOOL ReadFile(HANDLE, void* buffer, DWORD, DWORD* read, void*)
 {
     *read = 0;
-    if (state.line.empty()) {
-        state.clockMs += 400;  // the port's read time-out
-        return TRUE;
-    }
-    int item = state.line.front();
-    state.line.pop_front();
+    int item = state.line.empty() ? fake::kTimeout : state.line.front();
+    if (!state.line.empty()) state.line.pop_front();
     if (item == fake::kReadError) return FALSE;
     if (item == fake::kTimeout) {
-        state.clockMs += 400;
+        state.clockMs += 400;  // the port's read time-out
         return TRUE;
     }
     *static_cast<unsigned char*>(buffer) = static_cast<unsigned char>(item);
@@ -138,16 +110,14 @@ BOOL ReadFile(HANDLE, void* buffer, DWORD, DWORD* read, void*)
 
 BOOL WriteFile(HANDLE, const void*, DWORD length, DWORD* written, void*)
 {
-    call("WriteFile", std::to_string(length));
     *written = length;
-    return TRUE;
+    return call("WriteFile");
 }
 
 BOOL TransmitCommChar(HANDLE, char) { return call("TransmitCommChar"); }
 
 BOOL CloseHandle(HANDLE)
 {
-    call("CloseHandle");
     state.portOpen = false;
-    return TRUE;
+    return call("CloseHandle");
 }

@@ -1,5 +1,5 @@
-// A platform the tests script: a serial port fed from a queue, every platform
-// call recorded in order, a clock that only moves when told (or slept on).
+// A platform the tests script: a serial line fed from a queue, the calls
+// recorded in order, a clock that moves only when slept on or told to.
 #pragma once
 
 #include <deque>
@@ -11,31 +11,27 @@
 
 namespace fake {
 
-// Items of the scripted serial line.
-constexpr int kTimeout = -1;  // one ReadFile that times out with no byte
+constexpr int kTimeout = -1;    // an item of the line: one ReadFile that times out
 constexpr int kReadError = -2;  // one ReadFile that fails
 
 struct State {
     std::vector<std::string> calls;  // "CreateFileA \\.\COM3", "Sleep 100", "PlaySoundA sounds\ding.wav"
     std::set<std::string> failing;   // names of the calls that fail
-    std::deque<int> line;            // bytes (0-255) and the markers above
-    DCB portDcb{};                   // the port's current line settings
+    std::deque<int> line;            // bytes, and the items above
+    DCB portDcb{};                   // the port's line settings
     COMMTIMEOUTS portTimeouts{};
     bool portOpen = false;
     std::vector<void (*)(void*)> threads;  // procedures started, in order
-    bool runThreads = true;                // run each started procedure at once
-    long long clockMs = 0;                 // Sleep() and empty reads move it
+    bool runThreads = true;                // run each at once, on the caller's thread
+    long long clockMs = 0;
     std::string poiPath = "builtin-poi.csv";
-    long long escapeAfterPauses = -1;  // Sleep(10000) throws Escape once this reaches 0
+    int escapeAfterPauses = -1;  // the reconnect pause throws Escape once this reaches 0
 };
 
-// Thrown out of the receive loop's reconnect pause, so a test can leave the
-// loop that the program itself never leaves.
-struct Escape {
-};
+// Thrown out of the receive loop, which the program itself never leaves.
+struct Escape {};
 
 extern State state;
-void reset(long long startSeconds = 1700000000);
 std::vector<std::string> callsNamed(const std::string& prefix);
 void feed(const std::string& bytes);
 

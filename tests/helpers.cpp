@@ -5,20 +5,17 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 namespace fs = std::filesystem;
 
-
 InTempDir::InTempDir()
 {
     static std::atomic<int> serial{0};
     auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    fs::path dir = fs::temp_directory_path() /
-                   ("poiguard-test-" + std::to_string(stamp) + "-" + std::to_string(serial++));
+    fs::path dir = fs::temp_directory_path() / ("poiguard-test-" + std::to_string(stamp) + "-" + std::to_string(serial++));
     fs::create_directories(dir);
     path = dir.string();
     previous = fs::current_path().string();
@@ -33,28 +30,18 @@ InTempDir::~InTempDir()
     fs::remove_all(path, ignored);
 }
 
-void writeFile(const std::string& name, const std::string& text)
-{
-    std::ofstream(name, std::ios::binary) << text;
-}
+void writeFile(const std::string& name, const std::string& text) { std::ofstream(name, std::ios::binary) << text; }
 
-std::string readFile(const std::string& name)
+std::string readFile(const std::string& name, bool textMode)
 {
-    std::ifstream in(name, std::ios::binary);
+    std::ifstream in(name, textMode ? std::ios::in : std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
 }
 
-std::string readTextFile(const std::string& name)
-{
-    std::ifstream in(name);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-Console::Console() : capturing(true) { testing::internal::CaptureStdout(); }
+Console::Console() { testing::internal::CaptureStdout(); }
+Console::~Console() { testing::internal::GetCapturedStdout(); }
 
 std::string Console::take()
 {
@@ -62,8 +49,6 @@ std::string Console::take()
     testing::internal::CaptureStdout();
     return out;
 }
-
-Console::~Console() { testing::internal::GetCapturedStdout(); }
 
 void givePois(CPoiGuard& guard, std::initializer_list<PoiSpec> pois)
 {
@@ -79,3 +64,13 @@ void givePois(CPoiGuard& guard, std::initializer_list<PoiSpec> pois)
 }
 
 double wideNorthOf(double wide, double km) { return wide + km / (6371.0 * 3.14159265 / 180.0); }
+
+std::string rmc(const char* lat, const char* lon)
+{
+    std::string body = std::string("GPRMC,120000,A,") + lat + ",N," + lon + ",E,0.0,0.0,010120,,";
+    unsigned sum = 0;
+    for (char c : body) sum ^= static_cast<unsigned char>(c);
+    char tail[8];
+    snprintf(tail, sizeof tail, "*%02X", sum);
+    return "$" + body + tail;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
 
 #include "app/poiguard.h"
@@ -7,7 +8,7 @@
 // Puts the platform the tests link back to its start.
 void resetTestPlatform();
 
-// Runs each test in a fresh empty working directory, with a fresh fake platform.
+// A fresh empty working directory, and a fresh platform, for one test.
 class InTempDir {
 public:
     InTempDir();
@@ -19,22 +20,25 @@ private:
 };
 
 void writeFile(const std::string& name, const std::string& text);
-std::string readFile(const std::string& name);
-// In text mode: the platform's line ends read as '\n'.
-std::string readTextFile(const std::string& name);
+std::string readFile(const std::string& name, bool textMode = false);
 
-// Collects what the program prints while alive.
+// Collects what the program prints.
 class Console {
 public:
     Console();
-    std::string take();  // what was printed since construction or the last take()
     ~Console();
-
-private:
-    bool capturing;
+    std::string take();  // what was printed since construction or the last take()
 };
 
-// A guard with a log and a list of POIs given as {length, wide, name}.
+// A guard in a fresh working directory, printing to a captured console.
+struct Guarded {
+    InTempDir dir;
+    Log log;
+    CPoiGuard guard;
+    Console console;
+    Guarded() { guard.log = &log; }
+};
+
 struct PoiSpec {
     double length;
     double wide;
@@ -42,5 +46,8 @@ struct PoiSpec {
 };
 void givePois(CPoiGuard& guard, std::initializer_list<PoiSpec> pois);
 
-// A point the given distance (km) due north of a position.
+// The latitude the given distance (km) north of a latitude, by the program's formula.
 double wideNorthOf(double wide, double km);
+
+// A $GPRMC sentence with status A and a correct checksum.
+std::string rmc(const char* lat, const char* lon);

@@ -2,24 +2,20 @@
 
 #include <cstdio>
 
-// Tests capture standard output to read what the program prints, which would
-// swallow (and be polluted by) GoogleTest's own report; report on standard
-// error instead.
+// Tests capture standard output to read what the program prints, which
+// would swallow GoogleTest's own report: it goes to standard error.
 class ReportToStderr : public testing::EmptyTestEventListener {
-    void OnTestPartResult(const testing::TestPartResult& result) override
+    void OnTestPartResult(const testing::TestPartResult& r) override
     {
-        if (result.failed())
-            fprintf(stderr, "%s:%d: Failure\n%s\n", result.file_name() ? result.file_name() : "?",
-                    result.line_number(), result.summary());
+        if (r.failed()) fprintf(stderr, "%s:%d: Failure\n%s\n", r.file_name() ? r.file_name() : "?", r.line_number(), r.summary());
     }
-    void OnTestEnd(const testing::TestInfo& info) override
+    void OnTestEnd(const testing::TestInfo& t) override
     {
-        fprintf(stderr, "[ %s ] %s.%s\n", info.result()->Passed() ? "    OK" : "FAILED", info.test_suite_name(),
-                info.name());
+        fprintf(stderr, "[ %s ] %s.%s\n", t.result()->Passed() ? "    OK" : "FAILED", t.test_suite_name(), t.name());
     }
-    void OnTestProgramEnd(const testing::UnitTest& unit) override
+    void OnTestProgramEnd(const testing::UnitTest& u) override
     {
-        fprintf(stderr, "%d passed, %d failed\n", unit.successful_test_count(), unit.failed_test_count());
+        fprintf(stderr, "%d passed, %d failed\n", u.successful_test_count(), u.failed_test_count());
     }
 };
 

@@ -37,6 +37,8 @@
 #include <thread>
 #include <vector>
 
+#include "nmea_out.h"
+
 namespace {
 
 constexpr double kBytesPerSecond = 38400.0 / 10.0;  // 8N1: ten bits a byte
@@ -136,15 +138,6 @@ private:
     int master_ = -1;
     int slave_ = -1;
 };
-
-std::string withChecksum(const std::string& body)
-{
-    unsigned sum = 0;
-    for (char c : body) sum ^= static_cast<unsigned char>(c);
-    char tail[8];
-    snprintf(tail, sizeof tail, "*%02X\r\n", sum);
-    return "$" + body + tail;
-}
 
 std::string nmeaAngle(double degrees, int degreeDigits)
 {

@@ -24,6 +24,12 @@ namespace {
 
 struct Port {
     int fd;
+    // Bytes read from the device but not handed out yet: the program asks
+    // for one byte a call, and one system call a byte would cost more than
+    // everything else it does.
+    unsigned char pending[4096];
+    size_t pendingStart;
+    size_t pendingEnd;
     COMMTIMEOUTS timeouts;
     bool discardNul;
     bool haveOriginal;
@@ -234,14 +240,24 @@ BOOL ReadFile(HANDLE h, void* buffer, DWORD length, DWORD* read, void*)
     Port* port = portOf(h);
     *read = 0;
     if (!port) return FALSE;
+    auto* out = static_cast<unsigned char*>(buffer);
+    while (*read < length && port->pendingStart < port->pendingEnd) {
+        unsigned char c = port->pending[port->pendingStart++];
+        if (!(c == 0 && port->discardNul)) out[(*read)++] = c;
+    }
+    if (*read == length) return TRUE;  // served from what came before: no clock, no system call
     const COMMTIMEOUTS& to = port->timeouts;
     bool returnAtOnce = to.ReadIntervalTimeout == MAXDWORD && to.ReadTotalTimeoutMultiplier == 0 &&
                         to.ReadTotalTimeoutConstant == 0;
     long long total = static_cast<long long>(to.ReadTotalTimeoutMultiplier) * length + to.ReadTotalTimeoutConstant;
     bool forever = total == 0 && !returnAtOnce;
     long long deadline = nowMs() + total;
-    auto* out = static_cast<unsigned char*>(buffer);
     while (*read < length) {
+        if (port->pendingStart < port->pendingEnd) {
+            unsigned char c = port->pending[port->pendingStart++];
+            if (!(c == 0 && port->discardNul)) out[(*read)++] = c;
+            continue;
+        }
         int wait = -1;
         if (!forever) {
             long long left = deadline - nowMs();
@@ -255,20 +271,14 @@ BOOL ReadFile(HANDLE h, void* buffer, DWORD length, DWORD* read, void*)
         }
         if (rc == 0) return TRUE;  // time-out: what came so far
         if (!(p.revents & POLLIN)) return FALSE;  // hang-up or error with nothing left to read
-        ssize_t n = ::read(port->fd, out + *read, length - *read);
+        ssize_t n = ::read(port->fd, port->pending, sizeof port->pending);
         if (n < 0) {
             if (errno == EAGAIN || errno == EINTR) continue;
             return FALSE;  // unplugged, or the far end of a pseudo-terminal closed
         }
         if (n == 0) return FALSE;
-        for (ssize_t i = 0; i < n; ++i) {
-            unsigned char c = out[*read];
-            if (c == 0 && port->discardNul) {
-                memmove(out + *read, out + *read + 1, static_cast<size_t>(n - i - 1));
-                continue;
-            }
-            ++*read;
-        }
+        port->pendingStart = 0;
+        port->pendingEnd = static_cast<size_t>(n);
     }
     return TRUE;
 }

@@ -1,0 +1,142 @@
+// The POI list's costs at 10,000, 100,000 and 1,000,000 POIs, each beside
+// the floor it is measured against:
+//   loading        vs reading the same file line by line
+//   ordering       vs std::sort on distances computed once per POI
+//   one fix        ($GPRMC through the parser and the proximity check, 100,000 POIs)
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/poiguard.h"
+
+namespace {
+
+constexpr double kLength = 8.80;
+constexpr double kWide = 53.07;
+
+Log* quietLog()
+{
+    static Log* log = [] {
+        if (!freopen("/dev/null", "w", stdout)) abort();
+        return new Log;
+    }();
+    return log;
+}
+
+// POIs spread over about 200 km around Bremen, as a country's list would be.
+const std::string& poiFile(int count)
+{
+    static std::string paths[3];
+    std::string& path = paths[count == 10000 ? 0 : count == 100000 ? 1 : 2];
+    if (path.empty()) {
+        path = "/tmp/poiguard-bench-" + std::to_string(count) + ".csv";
+        FILE* f = fopen(path.c_str(), "w");
+        std::mt19937 random(count);
+        std::uniform_real_distribution<double> spread(-1.0, 1.0);
+        for (int i = 0; i < count; ++i)
+            fprintf(f, "%.5f, %.5f, \"[%d]\"\n", kLength + 1.5 * spread(random), kWide + spread(random), i);
+        fclose(f);
+    }
+    return path;
+}
+
+void loadInto(CPoiGuard& guard, int count)
+{
+    guard.log = quietLog();
+    guard.loadPoiList(poiFile(count).c_str());
+    guard.lastPosLength = kLength;
+    guard.lastPosWide = kWide;
+}
+
+void BM_Load(benchmark::State& state)
+{
+    int count = static_cast<int>(state.range(0));
+    poiFile(count);
+    for (auto _ : state) {
+        CPoiGuard guard;
+        loadInto(guard, count);
+        benchmark::DoNotOptimize(guard.poiCount);
+    }
+}
+
+void BM_ReadLinesFloor(benchmark::State& state)
+{
+    const std::string& path = poiFile(static_cast<int>(state.range(0)));
+    char line[1024];
+    for (auto _ : state) {
+        FILE* f = fopen(path.c_str(), "r");
+        int lines = 0;
+        while (fgets(line, sizeof line, f)) ++lines;
+        fclose(f);
+        benchmark::DoNotOptimize(lines);
+    }
+}
+
+void BM_Order(benchmark::State& state)
+{
+    CPoiGuard guard;
+    loadInto(guard, static_cast<int>(state.range(0)));
+    std::vector<Poi> asLoaded(guard.poiList, guard.poiList + guard.poiCount);
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::copy(asLoaded.begin(), asLoaded.end(), guard.poiList);
+        state.ResumeTiming();
+        if (guard.sortPoiList() != 0) state.SkipWithError("not ordered");
+    }
+}
+
+void BM_StdSortFloor(benchmark::State& state)
+{
+    CPoiGuard guard;
+    loadInto(guard, static_cast<int>(state.range(0)));
+    std::vector<Poi> asLoaded(guard.poiList, guard.poiList + guard.poiCount);
+    std::vector<std::pair<double, int>> keyed(asLoaded.size());
+    std::vector<Poi> out(asLoaded.size());
+    for (auto _ : state) {
+        for (size_t i = 0; i < asLoaded.size(); ++i)
+            keyed[i] = {CPoiGuard::greatCircleDistance(kLength, asLoaded[i].length, kWide, asLoaded[i].wide),
+                        static_cast<int>(i)};
+        std::sort(keyed.begin(), keyed.end());
+        for (size_t i = 0; i < keyed.size(); ++i) out[i] = asLoaded[static_cast<size_t>(keyed[i].second)];
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+
+void BM_OneFix(benchmark::State& state)
+{
+    CPoiGuard guard;
+    loadInto(guard, 100000);
+    guard.sortPoiList();
+    const char* fix = "$GPRMC,120000,A,5304.2000,N,00848.0000,E,0.0,0.0,061226,,*1B";
+    char sentence[128];
+    for (auto _ : state) {
+        strcpy(sentence, fix);
+        if (guard.parseSentence(sentence) != 0) state.SkipWithError("fix rejected");
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_Load)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadLinesFloor)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Order)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StdSortFloor)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OneFix)->Unit(benchmark::kMicrosecond);
+// The program prints its messages on standard output, which the benchmarks
+// send to /dev/null; the figures go to standard error.
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    benchmark::ConsoleReporter reporter;
+    reporter.SetOutputStream(&std::cerr);
+    reporter.SetErrorStream(&std::cerr);
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    return 0;
+}

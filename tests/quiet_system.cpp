@@ -1,0 +1,10 @@
+// A clock, threads and sound that do nothing, for tests and benchmarks that
+// use the real serial layer or none: no pause, no thread, no sound.
+#include "platform.h"
+
+void Sleep(DWORD) {}
+extern "C" uintptr_t _beginthread(void (*)(void*), unsigned, void*) { return 1; }
+BOOL PlaySoundA(LPCSTR, HMODULE, DWORD) { return TRUE; }
+std::time_t clockNow() { return std::time(nullptr); }
+std::tm localClock(std::time_t t) { return *std::gmtime(&t); }
+const char* builtinPoiPath() { return "none"; }
