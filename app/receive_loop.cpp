@@ -16,10 +16,12 @@ constexpr int kParity = 0;
 constexpr DWORD kReconnectPauseMs = 10000;
 constexpr DWORD kIdlePauseMs = 1;
 constexpr int kEchoLimit = kMessageSize - 2;  // room for the line feed and the NUL
+constexpr unsigned char kLowestKept = 22;      // line ends, tabs and NUL are below
+constexpr unsigned char kFirstHighByte = 128;
 
-// Receivers mix binary protocols into the stream; only printable NMEA text
-// is kept. Line ends go too: a sentence ends at the next '$'.
-bool wanted(unsigned char c) { return c >= 22 && c != '?' && c < 128; }
+// Receivers mix binary protocols into the stream; only NMEA text is kept.
+// Line ends go too: a sentence ends at the next '$'.
+bool wanted(unsigned char c) { return c >= kLowestKept && c != '?' && c < kFirstHighByte; }
 
 }  // namespace
 

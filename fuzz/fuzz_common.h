@@ -11,11 +11,13 @@
 #include "app/poiguard.h"
 #include "fake_platform.h"
 
+void resetTestPlatform();  // tests/fake_platform.cpp
+
 inline Log* quietLog()
 {
     static Log* log = [] {
         if (!freopen("/dev/null", "w", stdout)) abort();
-        fake::reset();
+        resetTestPlatform();
         return new Log;
     }();
     return log;
