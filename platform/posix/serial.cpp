@@ -235,17 +235,23 @@ BOOL SetCommState(HANDLE h, DCB* dcb)
     return TRUE;
 }
 
+// Hands out what an earlier read brought in, NUL bytes dropped when asked.
+static void takePending(Port* port, unsigned char* out, DWORD length, DWORD* read)
+{
+    while (*read < length && port->pendingStart < port->pendingEnd) {
+        unsigned char c = port->pending[port->pendingStart++];
+        if (!(c == 0 && port->discardNul)) out[(*read)++] = c;
+    }
+}
+
 BOOL ReadFile(HANDLE h, void* buffer, DWORD length, DWORD* read, void*)
 {
     Port* port = portOf(h);
     *read = 0;
     if (!port) return FALSE;
     auto* out = static_cast<unsigned char*>(buffer);
-    while (*read < length && port->pendingStart < port->pendingEnd) {
-        unsigned char c = port->pending[port->pendingStart++];
-        if (!(c == 0 && port->discardNul)) out[(*read)++] = c;
-    }
-    if (*read == length) return TRUE;  // served from what came before: no clock, no system call
+    takePending(port, out, length, read);
+    if (*read == length) return TRUE;  // no clock, no system call
     const COMMTIMEOUTS& to = port->timeouts;
     bool returnAtOnce = to.ReadIntervalTimeout == MAXDWORD && to.ReadTotalTimeoutMultiplier == 0 &&
                         to.ReadTotalTimeoutConstant == 0;
@@ -253,11 +259,6 @@ BOOL ReadFile(HANDLE h, void* buffer, DWORD length, DWORD* read, void*)
     bool forever = total == 0 && !returnAtOnce;
     long long deadline = nowMs() + total;
     while (*read < length) {
-        if (port->pendingStart < port->pendingEnd) {
-            unsigned char c = port->pending[port->pendingStart++];
-            if (!(c == 0 && port->discardNul)) out[(*read)++] = c;
-            continue;
-        }
         int wait = -1;
         if (!forever) {
             long long left = deadline - nowMs();
@@ -279,6 +280,7 @@ BOOL ReadFile(HANDLE h, void* buffer, DWORD length, DWORD* read, void*)
         if (n == 0) return FALSE;
         port->pendingStart = 0;
         port->pendingEnd = static_cast<size_t>(n);
+        takePending(port, out, length, read);
     }
     return TRUE;
 }
