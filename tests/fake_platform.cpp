@@ -1,6 +1,8 @@
 #include "fake_platform.h"
 
+#include <algorithm>
 #include <cstdarg>
+#include <iterator>
 #include <cstdio>
 
 namespace fake {
@@ -10,8 +12,8 @@ State state;
 std::vector<std::string> callsNamed(const std::string& prefix)
 {
     std::vector<std::string> out;
-    for (const std::string& c : state.calls)
-        if (c.compare(0, prefix.size(), prefix) == 0) out.push_back(c);
+    std::copy_if(state.calls.begin(), state.calls.end(), std::back_inserter(out),
+                 [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
     return out;
 }
 
@@ -108,16 +110,6 @@ BOOL ReadFile(HANDLE, void* buffer, DWORD, DWORD* read, void*)
     return TRUE;
 }
 
-BOOL WriteFile(HANDLE, const void*, DWORD length, DWORD* written, void*)
-{
-    *written = length;
-    return call("WriteFile");
-}
-
+BOOL WriteFile(HANDLE, const void*, DWORD length, DWORD* written, void*) { return *written = length, call("WriteFile"); }
 BOOL TransmitCommChar(HANDLE, char) { return call("TransmitCommChar"); }
-
-BOOL CloseHandle(HANDLE)
-{
-    state.portOpen = false;
-    return call("CloseHandle");
-}
+BOOL CloseHandle(HANDLE) { return state.portOpen = false, call("CloseHandle"); }

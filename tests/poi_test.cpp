@@ -50,14 +50,6 @@ TEST(Loader, TableOfFiles)
     }
 }
 
-TEST(Loader, MissingFile)
-{
-    Guarded g;
-    g.guard.loadPoiList("sub\\missing.csv");
-    EXPECT_EQ(g.console.take(), "Loading POI list from sub\\missing.csv\nERROR while opening file sub\\missing.csv\n");
-    EXPECT_EQ(g.guard.poiCount, 0);
-}
-
 TEST(Distance, KnownValuesToAMetreAndZeroOnTheSpot)
 {
     EXPECT_NEAR(CPoiGuard::greatCircleDistance(0, 1, 0, 0), 111.19493, 0.001);
