@@ -74,6 +74,7 @@ void CPoiGuard::takeBytes(ReceiveState& st, const char* bytes, int count)
         unsigned char c = static_cast<unsigned char>(bytes[k]);
         if (!wanted(c)) continue;
         if (c == '$' && st.sentenceLength > 0) {
+            ConsoleBatch oneWrite;
             if (fullOutput) logMessage(log, "%.*s\n", kEchoLimit, st.sentence);
             parseSentence(st.sentence);
             st.lastDataTime = static_cast<int>(clockNow());

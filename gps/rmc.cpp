@@ -9,6 +9,7 @@
 // south come out as positive numbers like east and north. The checksum is:
 // a sentence garbled on the wire can carry any position, and one accepted
 // wild position would make the jump guard refuse every true one after it.
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -87,7 +88,16 @@ int CPoiGuard::isNumber(const char* token)
 // ddmm.mmmm (or dddmm.mmmm) to decimal degrees.
 double CPoiGuard::nmeaToDegrees(const char* token)
 {
-    double x = atof(token);
+    // from_chars reads the plain decimals of a sentence several times faster
+    // than atof, to the same correctly rounded value. atof takes anything
+    // else, so that words like "inf" mean what the C library makes of them.
+    double x = 0;
+    bool plain = false;
+    if (*token >= '0' && *token <= '9') {
+        std::from_chars_result r = std::from_chars(token, token + strlen(token), x);
+        plain = r.ec == std::errc() && *r.ptr == '\0';
+    }
+    if (!plain) x = atof(token);
     double d = x / 100.0;
     double degrees = floor(d);
     double fraction = d - degrees;

@@ -1,17 +1,112 @@
 #include "log.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstdarg>
+#include <cstring>
+
+namespace {
+
+int openBatches = 0;  // the console is one per process, and so is this
+
+// Room for any double printed as %lf: 309 integer digits, sign, point, six decimals.
+constexpr int kNumberSize = 330;
+constexpr int kDecimals = 6;
+
+// Appends to a message buffer and cuts at its end, as vsnprintf does.
+class MessageWriter {
+public:
+    MessageWriter(char* buffer, size_t size) : buffer_(buffer), size_(size), used_(0) {}
+    void put(const char* text, size_t length, size_t width)
+    {
+        for (size_t pad = length; pad < width; ++pad) append(" ", 1);
+        append(text, length);
+    }
+    void finish() { buffer_[used_] = '\0'; }
+
+private:
+    void append(const char* text, size_t length)
+    {
+        size_t fits = std::min(length, size_ - 1 - used_);
+        memcpy(buffer_ + used_, text, fits);
+        used_ += fits;
+    }
+    char* buffer_;
+    size_t size_;
+    size_t used_;
+};
+
+// The messages of a fix use only %s, %d and %lf, some with a width. These
+// are formatted here, to the same bytes as vsnprintf but several times
+// faster: vsnprintf's %lf works in multi-precision arithmetic, and a fix
+// prints a dozen lines of them. Returns false, having consumed arguments,
+// for anything else (flags, precision, other conversions, NaN, a null
+// string); the caller then leaves the whole message to vsnprintf.
+bool formatCommon(char* buffer, size_t size, const char* format, va_list args)
+{
+    MessageWriter out(buffer, size);
+    char number[kNumberSize];
+    for (const char* f = format; *f; ++f) {
+        if (*f != '%') {
+            const char* next = strchr(f, '%');
+            size_t run = next ? static_cast<size_t>(next - f) : strlen(f);
+            out.put(f, run, 0);
+            f += run - 1;
+            continue;
+        }
+        ++f;
+        size_t width = 0;
+        if (*f == '0') return false;  // zero padding
+        for (; *f >= '0' && *f <= '9'; ++f) width = width * 10 + static_cast<size_t>(*f - '0');
+        if (*f == 'l' && f[1] == 'f') ++f;
+        switch (*f) {
+        case 's': {
+            const char* text = va_arg(args, const char*);
+            if (text == nullptr) return false;
+            out.put(text, strlen(text), width);
+            break;
+        }
+        case 'd': {
+            std::to_chars_result r = std::to_chars(number, number + sizeof number, va_arg(args, int));
+            out.put(number, static_cast<size_t>(r.ptr - number), width);
+            break;
+        }
+        case 'f': {
+            double value = va_arg(args, double);
+            if (!std::isfinite(value)) return false;
+            std::to_chars_result r =
+                std::to_chars(number, number + sizeof number, value, std::chars_format::fixed, kDecimals);
+            if (r.ec != std::errc()) return false;
+            out.put(number, static_cast<size_t>(r.ptr - number), width);
+            break;
+        }
+        default: return false;
+        }
+    }
+    out.finish();
+    return true;
+}
+
+}  // namespace
 
 Log::Log() : logFile(nullptr), fileEnabled(0) {}
 
+ConsoleBatch::ConsoleBatch() { ++openBatches; }
+
+ConsoleBatch::~ConsoleBatch()
+{
+    if (--openBatches == 0) fflush(stdout);
+}
+
 void Log::print(const char* text)
 {
-    printf("%s", text);
+    fputs(text, stdout);
     // The program usually ends by being killed; a pipe or a service manager
-    // must already hold every line by then.
-    fflush(stdout);
+    // must already hold every line by then. Inside a batch, its end flushes.
+    if (openBatches == 0) fflush(stdout);
     if (fileEnabled && logFile) {
-        fprintf(logFile, "%s", text);
+        fputs(text, logFile);
         fflush(logFile);
     }
 }
@@ -37,9 +132,11 @@ int getDate()
 void logMessage(Log* log, const char* format, ...)
 {
     char message[kMessageSize];
-    va_list args;
+    va_list args, again;
     va_start(args, format);
-    vsnprintf(message, sizeof message, format, args);
+    va_copy(again, args);
+    if (!formatCommon(message, sizeof message, format, args)) vsnprintf(message, sizeof message, format, again);
+    va_end(again);
     va_end(args);
     log->print(message);
 }

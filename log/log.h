@@ -19,6 +19,18 @@ private:
     int fileEnabled;
 };
 
+// While one of these exists, console lines are collected and written out
+// together when it ends: one system call for all the lines of a fix instead
+// of one a line. The log file still gets every line flushed at once, so it
+// never lags behind the console.
+class ConsoleBatch {
+public:
+    ConsoleBatch();
+    ~ConsoleBatch();
+    ConsoleBatch(const ConsoleBatch&) = delete;
+    ConsoleBatch& operator=(const ConsoleBatch&) = delete;
+};
+
 // Local date as YYYYMMDD.
 int getDate();
 

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <vector>
 
 #include "helpers.h"
@@ -45,6 +48,29 @@ TEST(Parser, TableOfSentencesFromNoPosition)
         EXPECT_EQ(parse(g.guard, c.sentence), c.length == 0 ? 1 : 0) << c.legend;
         EXPECT_NEAR(g.guard.lastPosLength, c.length, 5e-7) << c.legend;
         EXPECT_NEAR(g.guard.lastPosWide, c.wide, 5e-7) << c.legend;
+    }
+}
+
+// Coordinates are read with from_chars where it applies and atof elsewhere;
+// either way the value must be atof's to the last bit.
+TEST(Parser, CoordinatesAreReadExactlyAsAtofReadsThem)
+{
+    auto viaAtof = [](const char* token) {
+        double d = atof(token) / 100.0;
+        double degrees = floor(d);
+        return degrees + (100.0 * (d - degrees)) / 60.0;
+    };
+    std::vector<std::string> tokens = {"5304.4010", "4807.038", "00848.0000", "", ".", "7.", "0", "-0", "+12", " 12",
+                                       "1e5", "12abc", "0x1A", "1e400", "4.9e-324", "1e-400", "inf", "nan",
+                                       "4807.03800000000000000000000000000001", "1.2.3"};
+    std::mt19937 random(3);
+    for (int i = 0; i < 2000; ++i) {
+        std::string t = std::to_string(random() % 18000) + "." + std::to_string(random() % 10000000);
+        tokens.push_back(t);
+    }
+    for (const std::string& t : tokens) {
+        double got = CPoiGuard::nmeaToDegrees(t.c_str()), expected = viaAtof(t.c_str());
+        EXPECT_EQ(memcmp(&got, &expected, sizeof got), 0) << "\"" << t << "\": " << got << " against " << expected;
     }
 }
 

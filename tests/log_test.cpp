@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <cmath>
 #include <filesystem>
+#include <random>
 
 #include "fake_platform.h"
 #include "helpers.h"
@@ -35,6 +39,60 @@ TEST(Log, UnopenableFileAndOverlongMessage)
     log.setWriteLogFile(1);
     logMessage(&log, "%s", std::string(5000, 'x').c_str());
     EXPECT_EQ(console.take(), std::string(kMessageSize - 1, 'x'));
+}
+
+// The console's bytes so far, without flushing it.
+long consoleBytes()
+{
+    struct stat st;
+    fstat(1, &st);
+    return static_cast<long>(st.st_size);
+}
+
+TEST(Log, ConsoleBatchHoldsTheConsoleNeverTheFile)
+{
+    InTempDir dir;
+    Log log;
+    log.setWriteLogFile(1);
+    Console console;
+    long before = consoleBytes();
+    {
+        ConsoleBatch fix;
+        log.print("one ");
+        { ConsoleBatch inner; log.print("two "); }  // an inner batch does not release the outer
+        EXPECT_EQ(readFile("logs/log_20231114.log", true), "one two ");
+        EXPECT_EQ(consoleBytes(), before);
+    }
+    EXPECT_EQ(consoleBytes(), before + 8);
+    EXPECT_EQ(console.take(), "one two ");
+}
+
+// Messages are formatted by our own code for the common conversions and by
+// vsnprintf for the rest; the bytes must be the same either way.
+TEST(Log, MessagesAreFormattedExactlyAsPrintf)
+{
+    InTempDir dir;
+    Log log;
+    Console console;
+    std::string expected;
+    auto both = [&](const char* format, auto... args) {
+        logMessage(&log, format, args...);
+        char message[kMessageSize];
+        snprintf(message, sizeof message, format, args...);
+        expected += message;
+    };
+    const double values[] = {0.0078125, 0.0234375, -0.0,     9.9999995, 2.4e-7, 1e-320, 4.9e-324,
+                             1e300,     -1.7e308,  53.074,   8.8,       123456789.1234565, NAN, -INFINITY};
+    for (double v : values) both("[%lf|%f|%12lf]", v, v, v);
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 20000; ++i)
+        both("%lf ", std::ldexp(std::uniform_real_distribution<double>(-1, 1)(random), i % 80 - 40));
+    both("%d|%4d|%d|%10s|%10s|%s|\n", -12, 7, INT32_MIN, "P9637", "a longer name", "");
+    both("%02d|", 5);
+    both("%-4d|", 5);
+    both("%5.1f|%%|%p\n", 2.25, static_cast<void*>(nullptr));
+    both("%s%lf", std::string(1015, 'x').c_str(), 53.074);  // cut inside the number
+    EXPECT_EQ(console.take(), expected);
 }
 
 }  // namespace
