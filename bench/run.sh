@@ -19,7 +19,8 @@ echo "== a 10 Hz stream for $seconds s, $rounds rounds"
 for _ in $(seq "$rounds"); do
     build-bench/bench/stream_bench --program build-bench/poiguard --seconds "$seconds"
     build-bench/bench/stream_bench --gpsd "$(command -v gpsd || echo /usr/sbin/gpsd)" --seconds "$seconds"
-done | tee /dev/stderr | awk '
+done | awk '
+    { print; fflush() }
     / CPU / { who = $1 == "gpsd:" ? "gpsd" : "poiguard"; for (i = 1; i < NF; ++i) if ($i == "CPU") cpu[who, ++n[who]] = $(i + 1) }
     function median(who,   i, j, t, k) {
         k = n[who]
