@@ -75,23 +75,4 @@ TEST(Proximity, SilentUntilOrderedTenLinesAtMostTwoInnerAlarmsInOnePass)
     EXPECT_EQ(fake::state.threads, (std::vector<void (*)(void*)>{playAlarm4, playAlarm4}));
 }
 
-TEST(Sounds, EachPatternsCallsAndPauses)
-{
-    const std::string ding = "PlaySoundA sounds\\ding.wav";
-    const struct {
-        void (*pattern)(void*);
-        std::vector<std::string> calls;
-    } cases[] = {
-        {playFirstData, {ding, "Sleep 1000", ding, "Sleep 1000"}},
-        {playAlarm1, {ding}},
-        {playAlarm2, {ding, "Sleep 500", ding}},
-        {playAlarm4, {ding, "Sleep 100", ding, "Sleep 100", ding, "Sleep 100", ding, "Sleep 100", "PlaySoundA sounds\\Achtung.wav"}},
-    };
-    for (const auto& c : cases) {
-        InTempDir dir;
-        c.pattern(nullptr);
-        EXPECT_EQ(fake::state.calls, c.calls);
-    }
-}
-
 }  // namespace

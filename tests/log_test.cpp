@@ -11,7 +11,15 @@
 
 namespace {
 
-TEST(Log, FileOnlyOnceSwitchedOnAppendedAcrossRunsDateFixed)
+// The console's bytes so far, without flushing it.
+long consoleBytes()
+{
+    struct stat st;
+    fstat(1, &st);
+    return static_cast<long>(st.st_size);
+}
+
+TEST(Log, FileOnlyOnceSwitchedOnAppendedAcrossRunsDateFixedNeverBehindTheConsole)
 {
     InTempDir dir;
     fake::state.clockMs = 1700006399000LL;  // 23:59:59
@@ -27,7 +35,17 @@ TEST(Log, FileOnlyOnceSwitchedOnAppendedAcrossRunsDateFixed)
     fake::state.clockMs += 2000;  // past midnight: still the first day's file
     log.print(" after midnight\n");
     EXPECT_EQ(console.take(), "before\n100% sure, no line end after midnight\n");
-    EXPECT_EQ(readFile("logs/log_20231114.log", true), "an earlier run\n100% sure, no line end after midnight\n");
+    const std::string file = "an earlier run\n100% sure, no line end after midnight\n";
+    EXPECT_EQ(readFile("logs/log_20231114.log", true), file);
+    long before = consoleBytes();
+    {
+        ConsoleBatch fix;  // the console waits for the end of the batch, the file does not
+        log.print("one ");
+        { ConsoleBatch inner; log.print("two "); }
+        EXPECT_EQ(readFile("logs/log_20231114.log", true), file + "one two ");
+        EXPECT_EQ(consoleBytes(), before);
+    }
+    EXPECT_EQ(console.take(), "one two ");
 }
 
 TEST(Log, UnopenableFileAndOverlongMessage)
@@ -39,32 +57,6 @@ TEST(Log, UnopenableFileAndOverlongMessage)
     log.setWriteLogFile(1);
     logMessage(&log, "%s", std::string(5000, 'x').c_str());
     EXPECT_EQ(console.take(), std::string(kMessageSize - 1, 'x'));
-}
-
-// The console's bytes so far, without flushing it.
-long consoleBytes()
-{
-    struct stat st;
-    fstat(1, &st);
-    return static_cast<long>(st.st_size);
-}
-
-TEST(Log, ConsoleBatchHoldsTheConsoleNeverTheFile)
-{
-    InTempDir dir;
-    Log log;
-    log.setWriteLogFile(1);
-    Console console;
-    long before = consoleBytes();
-    {
-        ConsoleBatch fix;
-        log.print("one ");
-        { ConsoleBatch inner; log.print("two "); }  // an inner batch does not release the outer
-        EXPECT_EQ(readFile("logs/log_20231114.log", true), "one two ");
-        EXPECT_EQ(consoleBytes(), before);
-    }
-    EXPECT_EQ(consoleBytes(), before + 8);
-    EXPECT_EQ(console.take(), "one two ");
 }
 
 // Messages are formatted by our own code for the common conversions and by

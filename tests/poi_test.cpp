@@ -27,7 +27,6 @@ TEST(Loader, TableOfFiles)
         {"empty CR LF lines are skipped", "\r\n9.1,53.0,A\r\n\r\n8.0,50.0,B", 2, false, "A"},
         {"a lone blank stops reading", "9.1,53.0,A\n \n8.0,50.0,B\n", 1, true, "A"},
         {"four tokens", "9.1,53.0,A B\n", 0, true, nullptr},
-        {"two tokens", "9.1,53.0\n", 0, true, nullptr},
         {"coordinates that are not numbers", "9.1,53.0x,A\n", 0, true, nullptr},
         {"an infinite coordinate", "inf,53.0,A\n", 0, true, nullptr},
         {"a long name is cut to 31 characters", "9.1,53.0," + std::string(40, 'n') + "\n", 1, false,
