@@ -1,7 +1,6 @@
 // Great-circle distance and keeping the POI list nearest-first, so that the
 // proximity check can stop at the first POI beyond its search radius.
 #include <cmath>
-#include <cstring>
 #include <utility>
 #include <vector>
 

@@ -37,5 +37,3 @@ char* readTextLine(char* buffer, int size, FILE* file)
     }
     return buffer;
 }
-
-
