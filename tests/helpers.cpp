@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "tools/nmea_out.h"
+
 namespace fs = std::filesystem;
 
 InTempDir::InTempDir()
@@ -67,10 +69,7 @@ double wideNorthOf(double wide, double km) { return wide + km / (6371.0 * 3.1415
 
 std::string rmc(const char* lat, const char* lon)
 {
-    std::string body = std::string("GPRMC,120000,A,") + lat + ",N," + lon + ",E,0.0,0.0,010120,,";
-    unsigned sum = 0;
-    for (char c : body) sum ^= static_cast<unsigned char>(c);
-    char tail[8];
-    snprintf(tail, sizeof tail, "*%02X", sum);
-    return "$" + body + tail;
+    std::string sentence = withChecksum(std::string("GPRMC,120000,A,") + lat + ",N," + lon + ",E,0.0,0.0,010120,,");
+    sentence.resize(sentence.size() - 2);  // as the framing hands it over: no line end
+    return sentence;
 }

@@ -1,7 +1,6 @@
 // Real playback through ALSA, captured by a "file" plugin of the test's own
 // ALSA configuration: the samples checked are the ones ALSA was given.
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -12,23 +11,13 @@
 #include "alarm/sounds.h"
 #include "helpers.h"
 #include "platform.h"
+#include "tools/wav_out.h"
 
 void resetTestPlatform() {}
 
 namespace {
 
 constexpr int kRate = 8000;
-
-void writeWav(const std::string& path, const std::vector<short>& samples)
-{
-    SF_INFO info{};
-    info.samplerate = kRate;
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
-    sf_write_short(f, samples.data(), static_cast<sf_count_t>(samples.size()));
-    sf_close(f);
-}
 
 // ALSA's default device becomes a file of raw samples in the working directory.
 std::vector<short> playCaptured(const InTempDir& dir, void (*play)())
@@ -52,8 +41,8 @@ TEST(Sound, InnerAlarmGivesFourDingsEachCutOffByTheNextThenTheWarning)
     std::filesystem::create_directory("sounds");
     std::vector<short> ramp;
     for (int i = 0; i < kRate; ++i) ramp.push_back(static_cast<short>(i + 1));
-    writeWav("sounds/ding.wav", ramp);
-    writeWav("sounds/Achtung.wav", std::vector<short>(kRate / 4, -5000));
+    writeWav("sounds/ding.wav", ramp, kRate);
+    writeWav("sounds/Achtung.wav", std::vector<short>(kRate / 4, -5000), kRate);
     std::vector<short> s = playCaptured(dir, [] { _beginthread(playAlarm4, 0, nullptr); });
     std::vector<size_t> starts;
     for (size_t i = 0; i < s.size(); ++i)

@@ -2,12 +2,12 @@
 //   DIR/ding.wav     a short bright chime, 80 ms, so the four dings of the
 //                    inner alarm (100 ms apart) stay distinct
 //   DIR/Achtung.wav  a two-tone warning, 500 ms
-#include <sndfile.h>
-
 #include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "wav_out.h"
 
 namespace {
 
@@ -48,19 +48,9 @@ std::vector<short> warning()
 
 bool write(const std::string& path, const std::vector<short>& samples)
 {
-    SF_INFO info{};
-    info.samplerate = kRate;
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    if (!file) {
-        fprintf(stderr, "soundgen: cannot write %s: %s\n", path.c_str(), sf_strerror(nullptr));
-        return false;
-    }
-    sf_count_t n = static_cast<sf_count_t>(samples.size());
-    bool ok = sf_write_short(file, samples.data(), n) == n;
-    sf_close(file);
-    return ok;
+    if (writeWav(path, samples, kRate)) return true;
+    fprintf(stderr, "soundgen: cannot write %s: %s\n", path.c_str(), sf_strerror(nullptr));
+    return false;
 }
 
 }  // namespace
