@@ -14,7 +14,7 @@ cmake --build build-fuzz -j"$(nproc)" --target rmc_fuzz framing_fuzz config_fuzz
 for target in rmc framing config poi; do
     seeds=(fuzz/corpus/$target)
     if [ $target = rmc ] || [ $target = framing ]; then
-        [ -d ../shared/nmea ] && seeds+=(../shared/nmea)
+        seeds+=(tests/captures)
     fi
     work=$(mktemp -d)
     echo "== fuzzing $target for $seconds s"
