@@ -1,14 +1,11 @@
 #pragma once
 
+#include "gps/position.h"
 #include "log/log.h"
 #include "poi/poi.h"
+#include "serial/line_speed.h"
 
 class CSerial;
-
-// A position whose longitude or latitude is not above this many degrees is
-// taken as "no position yet": nothing is ordered around it and the jump guard
-// is off for that coordinate.
-constexpr double kPositionGuard = 0.01;
 
 // Where the receive loop stands between two read passes.
 struct ReceiveState {
@@ -51,6 +48,7 @@ public:
     int parseSentence(char* sentence);
     static int isNumber(const char* token);
     static double nmeaToDegrees(const char* token);
+    int takePosition(const RmcFix& fix);
 
     // Proximity alarm.
     void checkAlarms(double length, double wide);
@@ -59,7 +57,7 @@ public:
     void receiveLoop(CSerial& serial, int portNumber);
     void setupReceive(CSerial& serial, ReceiveState& st);
     void connect(CSerial& serial, ReceiveState& st);
-    int readPass(CSerial& serial, ReceiveState& st);  // 0 when the watchdog ends the connection
+    int readPass(CSerial& serial, ReceiveState& st);  // 0 when the connection ends
     void disconnect(CSerial& serial, ReceiveState& st);
     void takeBytes(ReceiveState& st, const char* bytes, int count);
 
@@ -80,6 +78,10 @@ public:
     char poiFile[256];
     int PoiListSorted;
     Log* log;
+
+    // Beyond the original settings and state, each in a record of its own.
+    PositionTrack position;
+    LineSpeed lineSpeed;
 };
 
 // Local time of day as HHMMSS.

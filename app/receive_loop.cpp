@@ -52,6 +52,7 @@ void CPoiGuard::connect(CSerial& serial, ReceiveState& st)
     st.portOpen = serial.open(st.portNumber, kBaudRate, kByteSize, kStopBits, kParity);
     if (st.portOpen == 1) {
         log->print("serial.open successfully\n");
+        if (lineSpeed.given() && !lineSpeed.start(serial, log, st.lastDataTime)) st.portOpen = 0;
     } else {
         log->print("serial.open failed\n");
         log->print("Try to reconnect in 10sec\n");
@@ -76,6 +77,7 @@ void CPoiGuard::takeBytes(ReceiveState& st, const char* bytes, int count)
         if (c == '$' && st.sentenceLength > 0) {
             ConsoleBatch oneWrite;
             if (fullOutput) logMessage(log, "%.*s\n", kEchoLimit, st.sentence);
+            lineSpeed.heard(st.sentence, log);  // before the parser blanks its commas
             parseSentence(st.sentence);
             st.lastDataTime = static_cast<int>(clockNow());
             memset(st.sentence, 0, sizeof st.sentence);
@@ -107,6 +109,7 @@ int CPoiGuard::readPass(CSerial& serial, ReceiveState& st)
         sortPoiList();
         st.nextSortTime = now + updateInterval;
     }
+    if (!lineSpeed.tick(serial, log, now)) return 0;
     now = serial.getTime(0);
     if (now - st.lastDataTime > maxTimeNoData) {
         logMessage(log, "Got no data since %dsec, assuming connection Error, try to reconnect in 10sec\n",

@@ -49,6 +49,7 @@ void CPoiGuard::run(Log* theLog)
     logMessage(log, "maxTimeNoData=%d\n", maxTimeNoData);
     logMessage(log, "poiFile=%s\n", poiFile);
     logMessage(log, "writeLogFile=%d\n", writeLogFile);
+    if (lineSpeed.given()) logMessage(log, "baudRate=%s\n", lineSpeed.text);
 
     // Written as "not >=" so that a radius that is not a number also stops.
     if (!(treshold_enableAlarm_1 >= treshold_enableAlarm_2)) {
@@ -58,6 +59,11 @@ void CPoiGuard::run(Log* theLog)
     }
     if (!(treshold_enableAlarm_2 >= treshold_enableAlarm_4)) {
         log->print("ERROR treshold_enableAlarm_2<treshold_enableAlarm_4!!! Are you sure???\n");
+        printExitBanner();
+        return;
+    }
+    if (!lineSpeed.valid()) {
+        logMessage(log, "ERROR baudRate=%s: give 4800, 9600, 19200, 38400, 57600, 115200 or auto\n", lineSpeed.text);
         printExitBanner();
         return;
     }

@@ -66,6 +66,8 @@ void CPoiGuard::setDefaults()
     writeLogFile = 0;
     snprintf(poiFile, sizeof poiFile, "%s", kDefaultPoiFile);
     PoiListSorted = 0;
+    position = PositionTrack{};
+    lineSpeed = LineSpeed{};
 }
 
 int CPoiGuard::readConfig(const char* path)
@@ -103,6 +105,7 @@ int CPoiGuard::readConfig(const char* path)
         }
         else if (strcmp(key, "comPort") == 0) comPort = atoi(value);
         else if (strcmp(key, "writeLogFile") == 0) known = setSwitch(writeLogFile, value);
+        else if (strcmp(key, "baudRate") == 0) lineSpeed.configure(value);
         else known = false;
 
         if (!known) logMessage(log, "UNKOWN element %s\n", key);

@@ -9,6 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     guard.loadPoiList(inputFile(data, size).c_str());
     guard.lastPosLength = 8.8;
     guard.lastPosWide = 53.07;
+    guard.position.known = true;
     guard.sortPoiList();
     guard.checkAlarms(guard.lastPosLength, guard.lastPosWide);
     return 0;

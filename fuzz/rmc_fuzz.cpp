@@ -1,4 +1,4 @@
-// The $GPRMC parser on any text, starting from no position and from one.
+// The RMC parser on any text, starting from no position and from one.
 #include <cstring>
 #include <vector>
 
@@ -13,6 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     sentence.push_back('\0');
     guard.lastPosLength = (size & 1) ? 8.8 : 0.0;
     guard.lastPosWide = (size & 1) ? 53.07 : 0.0;
+    guard.position.known = size & 1;
     guard.parseSentence(sentence.data());
     return 0;
 }

@@ -1,14 +1,7 @@
-// $GPRMC: the receiver's recommended minimum sentence. Only the two
-// coordinates are used:
-//
-//   $GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A
-//          time   |  lat     |  lon      |
-//                 status     N/S         E/W
-//
-// The status letter and the hemisphere letters are not looked at: west and
-// south come out as positive numbers like east and north. The checksum is:
-// a sentence garbled on the wire can carry any position, and one accepted
-// wild position would make the jump guard refuse every true one after it.
+// Reading RMC sentences; see rmc.h for the layout. The position they carry
+// goes through the jump guard in position.cpp.
+#include "rmc.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -18,39 +11,40 @@
 
 namespace {
 
-constexpr const char* kSentenceName = "$GPRMC";
-constexpr int kNameLength = 6;
-constexpr int kFieldCount = 7;  // name, time, status, lat, N/S, lon, E/W
-constexpr int kFieldSize = 64;  // longest field, terminating NUL included
+constexpr int kNameLength = 6;  // "$GPRMC"
+constexpr int kNeededFields = 7;  // name, time, status, lat, N/S, lon, E/W
+constexpr int kModeField = 12;    // after speed, course, date and the magnetic variation
+constexpr int kTimeField = 1;
+constexpr int kStatusField = 2;
 constexpr int kLatitudeField = 3;
 constexpr int kLongitudeField = 5;
-constexpr double kMaxJump = 1.0;  // degrees per coordinate between two fixes
 
-// Copies the first fields of the sentence, split at each comma, so that an
+// Copies the fields before the checksum, split at each comma, so that an
 // empty field keeps its place: a receiver without a fix sends
 // "$GPRMC,235947.000,V,,,,,0.00,0.00,060180,,,N*4E", whose later fields must
 // never be taken for coordinates. Blanks around a field are dropped.
-// False when there are fewer fields than wanted or one does not fit.
-bool splitFields(const char* sentence, char fields[kFieldCount][kFieldSize])
+// Returns how many fields were copied (at most kModeField + 1), or 0 when
+// one does not fit.
+int splitFields(const char* sentence, char fields[kModeField + 1][kRmcFieldSize])
 {
-    const char* p = sentence;
-    for (int f = 0; f < kFieldCount; ++f) {
-        if (f > 0) {
-            p = strchr(p, ',');
-            if (!p) return false;
-            ++p;
-        }
-        const char* end = strchr(p, ',');
-        if (!end) end = p + strlen(p);
+    const char* stop = strchr(sentence, '*');
+    if (!stop) stop = sentence + strlen(sentence);
+    int count = 0;
+    for (const char* p = sentence; count <= kModeField; ++count) {
+        const char* end = static_cast<const char*>(memchr(p, ',', static_cast<size_t>(stop - p)));
+        if (!end) end = stop;
         const char* begin = p;
         while (begin < end && *begin == ' ') ++begin;
-        while (end > begin && end[-1] == ' ') --end;
-        size_t length = static_cast<size_t>(end - begin);
-        if (length >= kFieldSize) return false;
-        memcpy(fields[f], begin, length);
-        fields[f][length] = '\0';
+        const char* last = end;
+        while (last > begin && last[-1] == ' ') --last;
+        size_t length = static_cast<size_t>(last - begin);
+        if (length >= kRmcFieldSize) return 0;
+        memcpy(fields[count], begin, length);
+        fields[count][length] = '\0';
+        if (end == stop) return count + 1;
+        p = end + 1;
     }
-    return true;
+    return count;
 }
 
 int hexDigit(char c)
@@ -61,12 +55,33 @@ int hexDigit(char c)
     return -1;
 }
 
-// The two hex digits after the '*' are the XOR of every byte between '$' and
-// '*'. Fields never hold a '*', so the first one is the checksum's, whatever
-// line noise follows the sentence.
+bool isCapital(char c) { return c >= 'A' && c <= 'Z'; }
+
+// A coordinate field and its hemisphere letter; the negative letter makes
+// the value negative, as POI files write south and west.
+bool readCoordinate(const char* text, const char* hemisphere, char positive, char negative, double& value)
+{
+    if (!CPoiGuard::isNumber(text)) return false;
+    if (hemisphere[1] != '\0' || (hemisphere[0] != positive && hemisphere[0] != negative)) return false;
+    value = CPoiGuard::nmeaToDegrees(text);
+    if (hemisphere[0] == negative) value = -value;
+    return true;
+}
+
+}  // namespace
+
+bool isRmcName(const char* sentence)
+{
+    return sentence[0] == '$' && isCapital(sentence[1]) && sentence[1] != 'P' && isCapital(sentence[2]) &&
+           strncmp(sentence + 3, "RMC", 3) == 0;
+}
+
+// Fields never hold a '*', so the first one is the checksum's, whatever line
+// noise follows the sentence.
 bool checksumMatches(const char* sentence)
 {
     const char* star = strchr(sentence, '*');
+    if (!star || sentence[0] != '$') return false;
     int high = hexDigit(star[1]);
     int low = high < 0 ? -1 : hexDigit(star[2]);
     if (low < 0) return false;
@@ -75,7 +90,23 @@ bool checksumMatches(const char* sentence)
     return sum == static_cast<unsigned>(high * 16 + low);
 }
 
-}  // namespace
+bool readRmcFix(const char* sentence, RmcFix& fix)
+{
+    char fields[kModeField + 1][kRmcFieldSize];
+    int count = splitFields(sentence, fields);
+    if (count < kNeededFields) return false;
+    if (strcmp(fields[kStatusField], "A") != 0) return false;
+    if (count > kModeField && fields[kModeField][0] == 'N') return false;
+    if (!readCoordinate(fields[kLatitudeField], fields[kLatitudeField + 1], 'N', 'S', fix.wide) ||
+        !readCoordinate(fields[kLongitudeField], fields[kLongitudeField + 1], 'E', 'W', fix.length))
+        return false;
+    memcpy(fix.talker, sentence + 1, 2);
+    fix.talker[2] = '\0';
+    memcpy(fix.time, fields[kTimeField], sizeof fix.time);
+    memcpy(fix.wideText, fields[kLatitudeField], sizeof fix.wideText);
+    memcpy(fix.lengthText, fields[kLongitudeField], sizeof fix.lengthText);
+    return true;
+}
 
 int CPoiGuard::isNumber(const char* token)
 {
@@ -106,34 +137,15 @@ double CPoiGuard::nmeaToDegrees(const char* token)
 
 int CPoiGuard::parseSentence(char* sentence)
 {
-    size_t length = strlen(sentence);
-    if (length < static_cast<size_t>(kNameLength)) return 1;
+    if (strlen(sentence) < static_cast<size_t>(kNameLength)) return 1;
     const char* star = strrchr(sentence, '*');
     if (!star || star == sentence) return 1;
-    if (strncmp(sentence, kSentenceName, kNameLength) != 0) return 1;
-    if (!checksumMatches(sentence)) return 1;
+    if (!isRmcName(sentence) || !checksumMatches(sentence)) return 1;
 
-    char fields[kFieldCount][kFieldSize];
-    bool complete = splitFields(sentence, fields);
+    RmcFix fix;
+    bool valid = readRmcFix(sentence, fix);
     for (char* p = sentence; *p; ++p)
         if (*p == ',') *p = ' ';
-    if (!complete) return 1;
-
-    const char* latitude = fields[kLatitudeField];
-    const char* longitude = fields[kLongitudeField];
-    if (!isNumber(latitude) || !isNumber(longitude)) return 1;
-
-    double newLength = nmeaToDegrees(longitude);
-    double newWide = nmeaToDegrees(latitude);
-    if (lastPosLength > kPositionGuard && fabs(newLength - lastPosLength) > kMaxJump) return 1;
-    if (lastPosWide > kPositionGuard && fabs(newWide - lastPosWide) > kMaxJump) return 1;
-
-    lastPosLength = newLength;
-    lastPosWide = newWide;
-    if (firstSortDone == 0 && sortPoiList() == 0) firstSortDone = 1;
-
-    logMessage(log, "length=%s (%lf) wide=%s (%lf) PoiListSorted=%d\n", longitude, lastPosLength,
-               latitude, lastPosWide, PoiListSorted);
-    checkAlarms(lastPosLength, lastPosWide);
-    return 0;
+    if (!valid) return 1;
+    return takePosition(fix);
 }

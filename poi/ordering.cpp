@@ -99,7 +99,7 @@ int CPoiGuard::checkSorted()
 
 int CPoiGuard::sortPoiList()
 {
-    if (!(lastPosLength >= kPositionGuard && lastPosWide >= kPositionGuard)) return 1;
+    if (!position.known) return 1;
     log->print("\nSorting POI List ");
     logMessage(log, "lastPosLength=%lf   lastPosWide=%lf\n", lastPosLength, lastPosWide);
     quickSort(0, poiCount - 1);

@@ -105,7 +105,8 @@ BOOL ReadFile(HANDLE, void* buffer, DWORD, DWORD* read, void*)
         state.clockMs += 400;  // the port's read time-out
         return TRUE;
     }
-    *static_cast<unsigned char*>(buffer) = static_cast<unsigned char>(item);
+    bool garbled = state.lineBaud != 0 && state.portDcb.BaudRate != state.lineBaud;
+    *static_cast<unsigned char*>(buffer) = static_cast<unsigned char>(garbled ? item ^ 0x55 : item);
     *read = 1;
     return TRUE;
 }

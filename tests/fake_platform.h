@@ -19,6 +19,7 @@ struct State {
     std::set<std::string> failing;   // names of the calls that fail
     std::deque<int> line;            // bytes, and the items above
     DCB portDcb{};                   // the port's line settings
+    DWORD lineBaud = 0;              // the receiver's speed: at any other, bytes come garbled; 0: any
     COMMTIMEOUTS portTimeouts{};
     bool portOpen = false;
     std::vector<void (*)(void*)> threads;  // procedures started, in order

@@ -67,9 +67,18 @@ void givePois(CPoiGuard& guard, std::initializer_list<PoiSpec> pois)
 
 double wideNorthOf(double wide, double km) { return wide + km / (6371.0 * 3.14159265 / 180.0); }
 
-std::string rmc(const char* lat, const char* lon)
+void placeAt(CPoiGuard& guard, double length, double wide)
 {
-    std::string sentence = withChecksum(std::string("GPRMC,120000,A,") + lat + ",N," + lon + ",E,0.0,0.0,010120,,");
+    guard.lastPosLength = length;
+    guard.lastPosWide = wide;
+    guard.position.known = true;
+}
+
+std::string rmc(const char* lat, const char* lon, const char* hemispheres, const char* talker, const char* time)
+{
+    std::string ns(hemispheres, 1), ew(hemispheres + 2);
+    std::string sentence = withChecksum(std::string(talker) + "RMC," + time + ",A," + lat + "," + ns + "," + lon + "," + ew +
+                                        ",0.0,0.0,010120,,");
     sentence.resize(sentence.size() - 2);  // as the framing hands it over: no line end
     return sentence;
 }

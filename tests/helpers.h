@@ -49,5 +49,10 @@ void givePois(CPoiGuard& guard, std::initializer_list<PoiSpec> pois);
 // The latitude the given distance (km) north of a latitude, by the program's formula.
 double wideNorthOf(double wide, double km);
 
-// A $GPRMC sentence with status A and a correct checksum.
-std::string rmc(const char* lat, const char* lon);
+// An RMC sentence with status A and a correct checksum, as the framing hands
+// it over (no line end).
+std::string rmc(const char* lat, const char* lon, const char* hemispheres = "N,E", const char* talker = "GP",
+                const char* time = "120000");
+
+// A position taken, as the parser would take it.
+void placeAt(CPoiGuard& guard, double length, double wide);

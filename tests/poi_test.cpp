@@ -79,8 +79,7 @@ void directSort(std::vector<Poi>& list, double length, double wide, int lo, int 
 TEST(Ordering, NearestFirstTiesAndLatchesAsTheDirectSortHasThem)
 {
     Guarded g;
-    g.guard.lastPosLength = 9.0;
-    g.guard.lastPosWide = 53.0;
+    placeAt(g.guard, 9.0, 53.0);
     g.guard.poiCount = 3000;
     g.guard.poiList = static_cast<Poi*>(calloc(3000, sizeof(Poi)));
     srand(11);
@@ -105,12 +104,10 @@ TEST(Ordering, LogLinesGuardAndTinyLists)
 {
     Guarded g;
     givePois(g.guard, {{9.0, 54.0, "far"}, {9.0, 53.5, "near"}});
-    g.guard.lastPosLength = 9.0;
-    g.guard.lastPosWide = 0.005;
     EXPECT_EQ(g.guard.sortPoiList(), 1);  // no position yet: nothing happens
     EXPECT_EQ(g.console.take(), "");
     EXPECT_STREQ(g.guard.poiList[0].name, "far");
-    g.guard.lastPosWide = 53.0;
+    placeAt(g.guard, 9.0, 53.0);
     EXPECT_EQ(g.guard.sortPoiList(), 0);
     EXPECT_STREQ(g.guard.poiList[0].name, "near");
     EXPECT_EQ(g.console.take(),

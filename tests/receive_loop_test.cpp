@@ -72,8 +72,7 @@ TEST(ReceiveLoop, WatchdogAtMoreThanMaxTimeNoDataAndReorderingMeanwhile)
 {
     Loop loop;
     givePois(loop.guard, {{9.0, 53.1, "A"}});
-    loop.guard.lastPosLength = 9.0;
-    loop.guard.lastPosWide = 53.0;
+    placeAt(loop.guard, 9.0, 53.0);
     loop.guard.updateInterval = 20;
     loop.st.nextSortTime = loop.st.lastDataTime + 20;
     int start = loop.st.lastDataTime;
@@ -90,6 +89,38 @@ TEST(ReceiveLoop, WatchdogAtMoreThanMaxTimeNoDataAndReorderingMeanwhile)
     EXPECT_EQ(out.find("Sorting"), out.rfind("Sorting"));  // once, at 20 s
     EXPECT_EQ(out.substr(out.find(" ... list is sorted\n") + 20),
               "Got no data since 30sec, assuming connection Error, try to reconnect in 10sec\n");
+}
+
+// Fixes once a second from a receiver at 19200 baud, then from one at 4800
+// after a reconnection: the hunt finds each and stays there.
+TEST(ReceiveLoop, BaudRateAutoHuntsForTheSpeedAndAgainAfterAReconnection)
+{
+    Loop loop;
+    loop.guard.fullOutput = 0;
+    loop.guard.lineSpeed.configure("auto");
+    auto drive = [&](DWORD receiverBaud, int seconds) {
+        fake::state.lineBaud = receiverBaud;
+        fake::state.calls.clear();
+        loop.guard.disconnect(loop.serial, loop.st);
+        loop.guard.connect(loop.serial, loop.st);
+        for (int i = 0; i < seconds; ++i) {
+            fake::feed(rmc("5300.000", "00900.000") + "\r\n");
+            fake::state.line.insert(fake::state.line.end(), {fake::kTimeout, fake::kTimeout, fake::kTimeout});
+        }
+        loop.drain();
+        std::string speeds;  // the port's speed restored on closing, set on opening, then changed
+        for (const std::string& line : fake::callsNamed("SetCommState")) speeds += line.substr(12);
+        return speeds;
+    };
+    EXPECT_EQ(drive(19200, 12), " 9600 38400 4800 9600 19200");
+    std::string out = loop.console.take();
+    EXPECT_NE(out.find("baudRate=auto: the receiver sends at 19200 baud\n"), std::string::npos);
+    EXPECT_NE(out.find("length=00900.000"), std::string::npos);
+    EXPECT_EQ(drive(4800, 25), " 9600 38400 19200 38400 57600 115200 4800");
+    EXPECT_NE(loop.console.take().find("sends at 4800 baud"), std::string::npos);
+    loop.guard.lineSpeed.configure("9600");
+    EXPECT_EQ(drive(9600, 3), " 9600 38400 9600");
+    EXPECT_EQ(loop.console.take().find("baudRate=auto"), std::string::npos);
 }
 
 }  // namespace

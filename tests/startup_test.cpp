@@ -39,6 +39,8 @@ TEST(Startup, EachFailureEndsWithItsMessageAndTheExitBanner)
              "ERROR treshold_enableAlarm_2<treshold_enableAlarm_4!!! Are you sure???\n" + kExit},
         {"treshold_enableAlarm_1=nan\n", kStart + settings(0, -1, "nan") +
                                              "ERROR treshold_enableAlarm_1<treshold_enableAlarm_2 !!! Are you sure???\n" + kExit},
+        {"baudRate=9601\n", kStart + settings(0, -1) + "baudRate=9601\n"
+                              "ERROR baudRate=9601: give 4800, 9600, 19200, 38400, 57600, 115200 or auto\n" + kExit},
         {"startProgram=true\ncomPort=0\n",
          kStart + settings(1, 0) +
              "Loading POI list from builtin-poi.csv\nERROR while opening file builtin-poi.csv\n"

@@ -15,6 +15,7 @@
 //   --cold SECONDS       send no-fix sentences for this long first
 //   --scale X            run X times faster than real time (default 1)
 //   --start HHMMSS       UTC time of the first fix (default 120000), date 2026-12-06
+//   --talker XX          the talker of the sentences sent (default GP; GN, GL, BD, IN, ...)
 //   --pause AT:SECONDS   fall silent at simulated second AT for SECONDS
 //   --drop AT            at simulated second AT, close the device and open a new one behind the link
 //   --replay FILE        replay a capture (lines starting with '#' are skipped), at its own pace
@@ -57,6 +58,7 @@ struct Options {
     double coldSeconds = 0;
     double scale = 1;
     int startHms = 120000;
+    std::string talker = "GP";
     std::vector<std::pair<double, double>> pauses;
     std::vector<double> drops;
     std::string replay;
@@ -164,21 +166,22 @@ std::string clockText(double simSeconds, int startHms)
     return out;
 }
 
-std::string fixSentences(double sim, int startHms, const Waypoint& p, double speedKmh, double course)
+std::string fixSentences(const Options& o, double sim, const Waypoint& p, double course)
 {
-    std::string time = clockText(sim, startHms);
+    std::string time = clockText(sim, o.startHms);
     std::string lat = nmeaAngle(p.lat, 2) + (p.lat < 0 ? ",S" : ",N");
     std::string lon = nmeaAngle(p.lon, 3) + (p.lon < 0 ? ",W" : ",E");
     char motion[64];
-    snprintf(motion, sizeof motion, "%.1f,%.1f", speedKmh * kKnotsPerKmh, course);
-    return withChecksum("GPRMC," + time + ",A," + lat + "," + lon + "," + motion + ",061226,,,A") +
-           withChecksum("GPGGA," + time + "," + lat + "," + lon + ",1,08,1.0,10.0,M,45.0,M,,");
+    snprintf(motion, sizeof motion, "%.1f,%.1f", o.speedKmh * kKnotsPerKmh, course);
+    return withChecksum(o.talker + "RMC," + time + ",A," + lat + "," + lon + "," + motion + ",061226,,,A") +
+           withChecksum(o.talker + "GGA," + time + "," + lat + "," + lon + ",1,08,1.0,10.0,M,45.0,M,,");
 }
 
-std::string noFixSentences(double sim, int startHms)
+std::string noFixSentences(const Options& o, double sim)
 {
-    std::string time = clockText(sim, startHms);
-    return withChecksum("GPRMC," + time + ",V,,,,,,,061226,,,N") + withChecksum("GPGGA," + time + ",,,,,0,00,,,M,,M,,");
+    std::string time = clockText(sim, o.startHms);
+    return withChecksum(o.talker + "RMC," + time + ",V,,,,,,,061226,,,N") +
+           withChecksum(o.talker + "GGA," + time + ",,,,,0,00,,,M,,M,,");
 }
 
 double distanceKm(const Waypoint& a, const Waypoint& b)
@@ -233,7 +236,7 @@ void drive(const Options& o, Line& line)
     double sim = 0;
     for (; sim < o.coldSeconds; sim += step) {
         events.due(sim, line);
-        line.write(noFixSentences(sim, o.startHms), o.scale);
+        line.write(noFixSentences(o, sim), o.scale);
         Line::pause(step / o.scale - 0.001);
     }
     for (double driven = 0;; sim += step) {
@@ -242,7 +245,7 @@ void drive(const Options& o, Line& line)
         double course;
         bool more = along(o.route, driven, at, course);
         auto began = std::chrono::steady_clock::now();
-        line.write(fixSentences(sim, o.startHms, at, o.speedKmh, course), o.scale);
+        line.write(fixSentences(o, sim, at, course), o.scale);
         if (!more) break;
         driven += o.speedKmh / 3600.0 * step;
         double spent = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
@@ -322,6 +325,7 @@ Options parse(int argc, char** argv)
         else if (a == "--cold") o.coldSeconds = atof(value().c_str());
         else if (a == "--scale") o.scale = atof(value().c_str());
         else if (a == "--start") o.startHms = atoi(value().c_str());
+        else if (a == "--talker") o.talker = value();
         else if (a == "--pause") {
             double at, len;
             if (sscanf(value().c_str(), "%lf:%lf", &at, &len) != 2) usage("bad pause");

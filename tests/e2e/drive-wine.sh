@@ -11,8 +11,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 
-"$here/run-drive.sh" "$linux/gpssim" "$dir/win" "$WINEPREFIX/dosdevices/com5" "$wine" "$windows/poiguard.exe"
-"$here/run-drive.sh" "$linux/gpssim" "$dir/linux" "$dir/linux/COM5" "$linux/poiguard"
+"$here/run-drive.sh" "$linux/gpssim" "$dir/win" "$WINEPREFIX/dosdevices/com5" "Got no data since 3sec" "$wine" "$windows/poiguard.exe"
+"$here/run-drive.sh" "$linux/gpssim" "$dir/linux" "$dir/linux/COM5" "Got no data since 3sec" "$linux/poiguard"
 
 # What a drive decides: positions, nearest POIs, POIs in the near.
 decisions() { tr -d '\r' < "$1" | grep -E '^(length=|nearest POI|POI in the near|[0-9]+ POIs are)' || true; }

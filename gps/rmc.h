@@ -1,0 +1,34 @@
+// RMC, the receiver's recommended minimum sentence, from any talker:
+//
+//   $GNRMC,123519.00,A,4807.038,N,01131.000,W,22.4,84.4,230394,3.1,W,A*hh
+//          time      |  lat     |  lon      | speed course date magnetic mode
+//                    status     N/S         E/W  knots degrees      variation
+//
+// The mode letter (NMEA 2.3 and later) says how the fix was made; N means
+// the data are not valid, as status V does.
+#pragma once
+
+constexpr int kRmcFieldSize = 64;  // longest field, terminating NUL included
+
+struct RmcFix {
+    char talker[3];  // "GP", "GN", "IN", ...
+    char time[kRmcFieldSize];
+    char wideText[kRmcFieldSize];    // latitude as sent, ddmm.mmmm
+    char lengthText[kRmcFieldSize];  // longitude as sent, dddmm.mmmm
+    double wide;                     // decimal degrees, south negative
+    double length;                   // decimal degrees, west negative
+};
+
+// "$", a talker of two capital letters, "RMC". Proprietary sentences ("$P...")
+// are not RMC even when the letters fit: Garmin's $PGRMC is a configuration
+// sentence whose fields would read as a wild position.
+bool isRmcName(const char* sentence);
+
+// The two hex digits after the first '*' are the XOR of every byte between
+// '$' and that '*'.
+bool checksumMatches(const char* sentence);
+
+// Reads an RMC sentence whose name and checksum have passed. False unless it
+// is a valid fix: status A, a mode other than N, both coordinates numbers
+// with their hemisphere letters.
+bool readRmcFix(const char* sentence, RmcFix& fix);

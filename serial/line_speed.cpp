@@ -1,0 +1,66 @@
+#include "line_speed.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "gps/rmc.h"
+#include "serial.h"
+
+namespace {
+
+constexpr int kDefaultBaud = 38400;  // what open() sets
+constexpr int kByteSize = 8;
+constexpr int kStopBits = ONESTOPBIT;
+constexpr int kParity = NOPARITY;
+
+int nextHunted(int baud)
+{
+    constexpr int count = sizeof kHuntedSpeeds / sizeof kHuntedSpeeds[0];
+    for (int i = 0; i < count - 1; ++i)
+        if (kHuntedSpeeds[i] == baud) return kHuntedSpeeds[i + 1];
+    return kHuntedSpeeds[0];
+}
+
+}  // namespace
+
+void LineSpeed::configure(const char* value)
+{
+    snprintf(text, sizeof text, "%s", value);
+    automatic = strcmp(value, "auto") == 0;
+    bool digits = strspn(value, "0123456789") == strlen(value);
+    long asked = digits ? strtol(value, nullptr, 10) : 0;
+    baud = automatic ? kHuntedSpeeds[0] : 0;
+    for (int speed : kHuntedSpeeds)
+        if (asked == speed) baud = speed;
+}
+
+bool LineSpeed::trySpeed(CSerial& serial, Log* log, int now)
+{
+    trialStart = now;
+    logMessage(log, "baudRate=auto: trying %d baud\n", baud);
+    return serial.changeParams(baud, kByteSize, kStopBits, kParity) == 1;
+}
+
+bool LineSpeed::start(CSerial& serial, Log* log, int now)
+{
+    if (automatic) {
+        trying = true;
+        return trySpeed(serial, log, now);  // the speed found last time first
+    }
+    if (baud == 0 || baud == kDefaultBaud) return true;
+    return serial.changeParams(baud, kByteSize, kStopBits, kParity) == 1;
+}
+
+void LineSpeed::heard(const char* sentence, Log* log)
+{
+    if (!trying || !checksumMatches(sentence)) return;
+    trying = false;
+    logMessage(log, "baudRate=auto: the receiver sends at %d baud\n", baud);
+}
+
+bool LineSpeed::tick(CSerial& serial, Log* log, int now)
+{
+    if (!trying || now - trialStart <= kTrialSeconds) return true;
+    baud = nextHunted(baud);
+    return trySpeed(serial, log, now);
+}

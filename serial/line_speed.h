@@ -1,0 +1,45 @@
+// The receiver's line speed. Without a baudRate key in config.txt the port
+// runs at 38400 baud as it always has. baudRate=N runs it at N; baudRate=auto
+// tries the usual receiver speeds in turn until sentences with a correct
+// checksum arrive, stays there, and hunts again on a later connection that
+// hears nothing readable at that speed.
+#pragma once
+
+#include "log/log.h"
+
+class CSerial;
+
+// The speeds auto tries, in order: many USB pucks run at 4800, many
+// receivers leave the factory at 9600.
+constexpr int kHuntedSpeeds[] = {4800, 9600, 19200, 38400, 57600, 115200};
+// Whole seconds of the clock a speed is given to show a sentence.
+constexpr int kTrialSeconds = 2;
+
+class LineSpeed {
+public:
+    // From config.txt; the text is kept for the settings line, and refused
+    // at start-up unless it is one of kHuntedSpeeds or "auto".
+    void configure(const char* value);
+    bool given() const { return text[0] != '\0'; }
+    bool valid() const { return !given() || automatic || baud != 0; }
+
+    // A new connection: sets the speed when one was given, and starts a trial
+    // in auto mode. False when the port refuses the speed.
+    bool start(CSerial& serial, Log* log, int now);
+    // A sentence was handed over: in a trial, one with a correct checksum
+    // settles the speed.
+    void heard(const char* sentence, Log* log);
+    // After each read: a trial that heard nothing moves on to the next
+    // speed. False when the port refuses it.
+    bool tick(CSerial& serial, Log* log, int now);
+
+    char text[32] = "";
+
+private:
+    bool trySpeed(CSerial& serial, Log* log, int now);
+
+    bool automatic = false;
+    int baud = 0;        // the speed given, or in auto mode the one tried or found
+    bool trying = false;  // auto mode, nothing readable heard yet on this connection
+    int trialStart = 0;
+};
