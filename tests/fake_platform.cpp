@@ -1,8 +1,6 @@
 #include "fake_platform.h"
 
-#include <algorithm>
 #include <cstdarg>
-#include <iterator>
 #include <cstdio>
 
 namespace fake {
@@ -12,15 +10,12 @@ State state;
 std::vector<std::string> callsNamed(const std::string& prefix)
 {
     std::vector<std::string> out;
-    std::copy_if(state.calls.begin(), state.calls.end(), std::back_inserter(out),
-                 [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
+    for (const std::string& c : state.calls)
+        if (c.rfind(prefix, 0) == 0) out.push_back(c);
     return out;
 }
 
-void feed(const std::string& bytes)
-{
-    for (unsigned char c : bytes) state.line.push_back(c);
-}
+void feed(const std::string& bytes) { state.line.insert(state.line.end(), bytes.begin(), bytes.end()); }
 
 }  // namespace fake
 
@@ -86,12 +81,7 @@ HANDLE CreateFileA(LPCSTR name, DWORD, DWORD, void*, DWORD, DWORD, HANDLE)
 
 BOOL GetCommTimeouts(HANDLE, COMMTIMEOUTS* t) { return call("GetCommTimeouts") && (*t = state.portTimeouts, true); }
 BOOL GetCommState(HANDLE, DCB* d) { return call("GetCommState") && (*d = state.portDcb, true); }
-
-BOOL SetCommTimeouts(HANDLE, COMMTIMEOUTS* t)
-{
-    return call("SetCommTimeouts", std::to_string(t->ReadTotalTimeoutConstant)) && (state.portTimeouts = *t, true);
-}
-
+BOOL SetCommTimeouts(HANDLE, COMMTIMEOUTS* t) { return call("SetCommTimeouts") && (state.portTimeouts = *t, true); }
 BOOL SetCommState(HANDLE, DCB* d) { return call("SetCommState", std::to_string(d->BaudRate)) && (state.portDcb = *d, true); }
 
 // Each call takes one item of the line; an empty line times out.

@@ -18,8 +18,8 @@ struct State {
     std::vector<std::string> calls;  // "CreateFileA \\.\COM3", "Sleep 100", "PlaySoundA sounds\ding.wav"
     std::set<std::string> failing;   // names of the calls that fail
     std::deque<int> line;            // bytes, and the items above
-    DCB portDcb{};                   // the port's line settings
     DWORD lineBaud = 0;              // the receiver's speed: at any other, bytes come garbled; 0: any
+    DCB portDcb{};                   // the port's line settings
     COMMTIMEOUTS portTimeouts{};
     bool portOpen = false;
     std::vector<void (*)(void*)> threads;  // procedures started, in order

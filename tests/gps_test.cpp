@@ -45,7 +45,7 @@ TEST(Parser, TableOfSentencesFromNoPosition)
         const char* legend;
         std::string sentence;
         bool taken;
-        double length, wide;
+        double length = 0, wide = 0;
     } cases[] = {
         {"the classic example", "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A", true, 11.516667, 48.1173},
         {"south and west are negative", "$GPRMC,123519,A,4807.038,S,01131.000,W,022.4,084.4,230394,003.1,W*65", true,

@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 // Tests capture standard output to read what the program prints, which
 // would swallow GoogleTest's own report: it goes to standard error.
-class ReportToStderr : public testing::EmptyTestEventListener {
+struct ReportToStderr : testing::EmptyTestEventListener {
     void OnTestPartResult(const testing::TestPartResult& r) override
     {
         if (r.failed()) fprintf(stderr, "%s:%d: Failure\n%s\n", r.file_name() ? r.file_name() : "?", r.line_number(), r.summary());

@@ -1,10 +1,13 @@
 // The POSIX serial layer against a real pseudo-terminal, linked as COM7 in
 // the working directory as a user would link a receiver.
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <iterator>
 
 #include "helpers.h"
 #include "serial/serial.h"
@@ -81,6 +84,53 @@ TEST(PosixSerial, NoLinkNoFileNoDevice)
     for (const char* name : {"\\\\.\\COM8", "\\\\.\\COM0", "\\\\.\\COM-1"})
         EXPECT_EQ(CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE)
             << name;
+}
+
+size_t entries(const char* folder)
+{
+    auto all = std::filesystem::directory_iterator(folder);
+    return static_cast<size_t>(std::distance(begin(all), end(all)));
+}
+
+// Fifty unplug-and-reconnect cycles through the receive loop's own steps
+// leave open descriptors, threads and heap where they were.
+TEST(PosixSerial, ReconnectionsLeakNothing)
+{
+    Guarded g;
+    givePois(g.guard, {{8.8, 53.3, "far"}});  // no sound threads
+    CSerial serial;
+    serial.setLog(&g.log);
+    static ReceiveState st;
+    st.portNumber = 4;
+    g.guard.setupReceive(serial, st);
+    st.firstData = 0;
+    const std::string fixes = rmc("5304.4400", "00848.0000") + "\r\n" + rmc("5304.4400", "00848.0000") + "\r\n$";
+    size_t fds = 0, threads = 0, heap = 0;
+    for (int cycle = 0; cycle < 55; ++cycle) {
+        if (cycle == 5) {  // after the first cycles have set up what lasts
+            fds = entries("/proc/self/fd");
+            threads = entries("/proc/self/task");
+            heap = mallinfo2().uordblks;
+        }
+        int master, slave;
+        char name[256];
+        ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+        std::filesystem::remove("COM4");
+        std::filesystem::create_symlink(name, "COM4");
+        g.guard.connect(serial, st);
+        ASSERT_EQ(st.portOpen, 1);
+        ASSERT_EQ(write(master, fixes.data(), fixes.size()), static_cast<ssize_t>(fixes.size()));
+        for (size_t got = 0; got < fixes.size(); got += kReadChunk) g.guard.readPass(serial, st);
+        close(master);  // unplugged
+        close(slave);
+        g.guard.readPass(serial, st);
+        serial.Close();
+        g.console.take();
+    }
+    EXPECT_EQ(entries("/proc/self/fd"), fds);
+    EXPECT_EQ(entries("/proc/self/task"), threads);
+    EXPECT_LT(mallinfo2().uordblks, heap + 16 * 1024);
+    EXPECT_GT(g.guard.lastPosWide, 53.07);  // the fixes went through
 }
 
 }  // namespace
