@@ -1,5 +1,6 @@
 #pragma once
 
+#include "alarm/warning_rules.h"
 #include "gps/position.h"
 #include "log/log.h"
 #include "poi/poi.h"
@@ -31,6 +32,7 @@ public:
     void run(Log* log);
     void printStartBanner();
     void printExitBanner();
+    bool laterSettingsValid();
 
     // Settings.
     void setDefaults();
@@ -82,6 +84,7 @@ public:
     // Beyond the original settings and state, each in a record of its own.
     PositionTrack position;
     LineSpeed lineSpeed;
+    WarningRules rules;
 };
 
 // Local time of day as HHMMSS.

@@ -26,6 +26,20 @@ void CPoiGuard::printExitBanner()
     log->print(kStars);
 }
 
+// The settings added after the original ten, each checked only when given.
+bool CPoiGuard::laterSettingsValid()
+{
+    if (!lineSpeed.valid())
+        logMessage(log, "ERROR baudRate=%s: give 4800, 9600, 19200, 38400, 57600, 115200 or auto\n", lineSpeed.text);
+    else if (rules.aheadOnly < 0)
+        logMessage(log, "ERROR warnAheadOnly=%s: give true or false\n", rules.aheadText);
+    else if (rules.seconds < 0)
+        logMessage(log, "ERROR warnSeconds=%s: give whole seconds from 1 to %d\n", rules.secondsText, kMaxWarnSeconds);
+    else
+        return true;
+    return false;
+}
+
 void CPoiGuard::run(Log* theLog)
 {
     CSerial serial;
@@ -50,6 +64,8 @@ void CPoiGuard::run(Log* theLog)
     logMessage(log, "poiFile=%s\n", poiFile);
     logMessage(log, "writeLogFile=%d\n", writeLogFile);
     if (lineSpeed.given()) logMessage(log, "baudRate=%s\n", lineSpeed.text);
+    if (rules.aheadOnlyGiven()) logMessage(log, "warnAheadOnly=%s\n", rules.aheadText);
+    if (rules.secondsGiven()) logMessage(log, "warnSeconds=%s\n", rules.secondsText);
 
     // Written as "not >=" so that a radius that is not a number also stops.
     if (!(treshold_enableAlarm_1 >= treshold_enableAlarm_2)) {
@@ -62,8 +78,7 @@ void CPoiGuard::run(Log* theLog)
         printExitBanner();
         return;
     }
-    if (!lineSpeed.valid()) {
-        logMessage(log, "ERROR baudRate=%s: give 4800, 9600, 19200, 38400, 57600, 115200 or auto\n", lineSpeed.text);
+    if (!laterSettingsValid()) {
         printExitBanner();
         return;
     }

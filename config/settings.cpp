@@ -68,6 +68,7 @@ void CPoiGuard::setDefaults()
     PoiListSorted = 0;
     position = PositionTrack{};
     lineSpeed = LineSpeed{};
+    rules = WarningRules{};
 }
 
 int CPoiGuard::readConfig(const char* path)
@@ -106,6 +107,8 @@ int CPoiGuard::readConfig(const char* path)
         else if (strcmp(key, "comPort") == 0) comPort = atoi(value);
         else if (strcmp(key, "writeLogFile") == 0) known = setSwitch(writeLogFile, value);
         else if (strcmp(key, "baudRate") == 0) lineSpeed.configure(value);
+        else if (strcmp(key, "warnAheadOnly") == 0) rules.configureAheadOnly(value);
+        else if (strcmp(key, "warnSeconds") == 0) rules.configureSeconds(value);
         else known = false;
 
         if (!known) logMessage(log, "UNKOWN element %s\n", key);

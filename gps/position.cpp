@@ -57,6 +57,7 @@ int CPoiGuard::takePosition(const RmcFix& fix)
 
     logMessage(log, "length=%s (%lf) wide=%s (%lf) PoiListSorted=%d\n", fix.lengthText, lastPosLength, fix.wideText,
                lastPosWide, PoiListSorted);
+    rules.moving(fix.knots, fix.course);
     checkAlarms(lastPosLength, lastPosWide);
     return 0;
 }

@@ -18,6 +18,8 @@ constexpr int kTimeField = 1;
 constexpr int kStatusField = 2;
 constexpr int kLatitudeField = 3;
 constexpr int kLongitudeField = 5;
+constexpr int kSpeedField = 7;
+constexpr int kCourseField = 8;
 
 // Copies the fields before the checksum, split at each comma, so that an
 // empty field keeps its place: a receiver without a fix sends
@@ -68,6 +70,13 @@ bool readCoordinate(const char* text, const char* hemisphere, char positive, cha
     return true;
 }
 
+// Speed and course are optional: an empty field, or one that is not a plain
+// number, reads as -1.
+double optionalNumber(const char (*fields)[kRmcFieldSize], int count, int field)
+{
+    return field < count && CPoiGuard::isNumber(fields[field]) ? atof(fields[field]) : -1;
+}
+
 }  // namespace
 
 bool isRmcName(const char* sentence)
@@ -100,6 +109,8 @@ bool readRmcFix(const char* sentence, RmcFix& fix)
     if (!readCoordinate(fields[kLatitudeField], fields[kLatitudeField + 1], 'N', 'S', fix.wide) ||
         !readCoordinate(fields[kLongitudeField], fields[kLongitudeField + 1], 'E', 'W', fix.length))
         return false;
+    fix.knots = optionalNumber(fields, count, kSpeedField);
+    fix.course = optionalNumber(fields, count, kCourseField);
     memcpy(fix.talker, sentence + 1, 2);
     fix.talker[2] = '\0';
     memcpy(fix.time, fields[kTimeField], sizeof fix.time);

@@ -17,6 +17,8 @@ struct RmcFix {
     char lengthText[kRmcFieldSize];  // longitude as sent, dddmm.mmmm
     double wide;                     // decimal degrees, south negative
     double length;                   // decimal degrees, west negative
+    double knots;                    // speed over ground; -1 when the field is empty
+    double course;                   // course over ground, degrees true; -1 when empty
 };
 
 // "$", a talker of two capital letters, "RMC". Proprietary sentences ("$P...")

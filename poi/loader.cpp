@@ -89,6 +89,7 @@ void CPoiGuard::loadPoiList(const char* path)
         poi.alarm1Fired = 0;
         poi.alarm2Fired = 0;
         poi.alarm4Fired = 0;
+        poi.latchRadius = 0;
         ++k;
     }
     fclose(file);

@@ -10,4 +10,8 @@ struct Poi {
     int alarm1Fired;
     int alarm2Fired;
     int alarm4Fired;
+    // The outer radius (km) in force when a level last sounded, when
+    // warnSeconds made it larger than configured; the latches clear only
+    // beyond it, so that braking after a warning does not arm it again.
+    float latchRadius;
 };

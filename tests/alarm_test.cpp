@@ -11,6 +11,16 @@ constexpr double kWide = 53.0;
 
 const char* level(void (*p)(void*)) { return p == playAlarm1 ? "outer" : p == playAlarm2 ? "middle" : p == playAlarm4 ? "inner" : "?"; }
 
+// A guard with its list ordered, whose sound threads are only recorded.
+struct Alarmed : Guarded {
+    Alarmed(std::initializer_list<PoiSpec> pois)
+    {
+        guard.PoiListSorted = 1;
+        fake::state.runThreads = false;
+        givePois(guard, pois);
+    }
+};
+
 TEST(Proximity, ConsecutivePositions)
 {
     const struct {
@@ -21,15 +31,13 @@ TEST(Proximity, ConsecutivePositions)
         {{0.04, 0.04, 0.04, 0.04}, {"inner", "middle", "outer", ""}},
         {{0.1, 0.1, 0.04}, {"middle", "outer", "inner"}},
         {{0.25, 0.35, 0.25}, {"outer", "", "outer"}},
+        {{0.25, 0.3, 0.25}, {"outer", "", ""}},  // exactly the outer radius clears nothing
     };
     for (const auto& c : cases) {
-        Guarded g;
-        g.guard.PoiListSorted = 1;
-        fake::state.runThreads = false;
-        givePois(g.guard, {{kLength, kWide, "P"}});
+        Alarmed a({{kLength, kWide, "P"}});
         for (size_t k = 0; k < c.km.size(); ++k) {
             fake::state.threads.clear();
-            g.guard.checkAlarms(kLength, wideNorthOf(kWide, -c.km[k]));
+            a.guard.checkAlarms(kLength, wideNorthOf(kWide, -c.km[k]));
             ASSERT_LE(fake::state.threads.size(), 1u);
             EXPECT_STREQ(fake::state.threads.empty() ? "" : level(fake::state.threads[0]), c.sounds[k]) << "position " << k;
         }
@@ -38,14 +46,11 @@ TEST(Proximity, ConsecutivePositions)
 
 TEST(Proximity, WalkStopsAtTheFirstPoiBeyond30Km)
 {
-    Guarded g;
-    g.guard.PoiListSorted = 1;
-    fake::state.runThreads = false;
-    givePois(g.guard, {{kLength, wideNorthOf(kWide, 0.2), "A"}, {kLength, wideNorthOf(kWide, 12), "B"},
-                       {kLength, wideNorthOf(kWide, 31), "C"}, {kLength, kWide, "behind"}});
-    g.guard.poiList[3].alarm1Fired = 1;
-    g.guard.checkAlarms(kLength, kWide);
-    std::string out = g.console.take();
+    Alarmed a({{kLength, wideNorthOf(kWide, 0.2), "A"}, {kLength, wideNorthOf(kWide, 12), "B"},
+               {kLength, wideNorthOf(kWide, 31), "C"}, {kLength, kWide, "behind"}});
+    a.guard.poiList[3].alarm1Fired = 1;
+    a.guard.checkAlarms(kLength, kWide);
+    std::string out = a.console.take();
     EXPECT_EQ(out.substr(0, out.find("name=         B")),
               "nearest POI: name=         A 0.200000 km    length=9.000000 wide=53.001799 \n"
               "POI in the near 0.200000 km    length=9.000000 wide=53.001799 name=A\n"
@@ -54,25 +59,111 @@ TEST(Proximity, WalkStopsAtTheFirstPoiBeyond30Km)
               "nearest POI: name=         C 31.000000 km    length=9.000000 wide=53.278790 \n"
               "2 POIs are in the radius of 30km\n");
     ASSERT_EQ(fake::state.threads.size(), 1u);
-    EXPECT_EQ(g.guard.poiList[3].alarm1Fired, 1);  // not examined
+    EXPECT_EQ(a.guard.poiList[3].alarm1Fired, 1);  // not examined
 }
 
 TEST(Proximity, SilentUntilOrderedTenLinesAtMostTwoInnerAlarmsInOnePass)
 {
-    Guarded g;
-    fake::state.runThreads = false;
-    givePois(g.guard, {{kLength, kWide, "A"}, {kLength, kWide, "B"}, {9.1, 53, "c"}, {9.1, 53, "d"}, {9.1, 53, "e"}, {9.1, 53, "f"},
-                       {9.1, 53, "g"}, {9.1, 53, "h"}, {9.1, 53, "i"}, {9.1, 53, "j"}, {9.1, 53, "k"}, {9.1, 53, "l"}});
-    g.guard.checkAlarms(kLength, kWide);
-    EXPECT_EQ(g.console.take(), "");
-    g.guard.PoiListSorted = 1;
-    g.guard.checkAlarms(kLength, kWide);
-    std::string out = g.console.take();
+    Alarmed a({{kLength, kWide, "A"}, {kLength, kWide, "B"}, {9.1, 53, "c"}, {9.1, 53, "d"}, {9.1, 53, "e"}, {9.1, 53, "f"},
+               {9.1, 53, "g"}, {9.1, 53, "h"}, {9.1, 53, "i"}, {9.1, 53, "j"}, {9.1, 53, "k"}, {9.1, 53, "l"}});
+    a.guard.PoiListSorted = 0;
+    a.guard.checkAlarms(kLength, kWide);
+    EXPECT_EQ(a.console.take(), "");
+    a.guard.PoiListSorted = 1;
+    a.guard.checkAlarms(kLength, kWide);
+    std::string out = a.console.take();
     int lines = 0;
     for (size_t at = out.find("nearest POI"); at != std::string::npos; at = out.find("nearest POI", at + 1)) ++lines;
     EXPECT_EQ(lines, 10);
     EXPECT_EQ(out.find("radius of 30km"), std::string::npos);
     EXPECT_EQ(fake::state.threads, (std::vector<void (*)(void*)>{playAlarm4, playAlarm4}));
+}
+
+TEST(WarningRules, ConeSpeedsAndRadii)
+{
+    const struct {
+        const char* legend;
+        double kmh, course, bearing;  // -1: the field was empty
+        bool announced;
+    } cones[] = {
+        {"just inside the cone", 50, 0, 59.9, true},    {"just outside", 50, 0, 60.1, false},
+        {"across north", 50, 359, 1, true},             {"across north, outside", 50, 1, 300, false},
+        {"behind", 50, 90, 270, false},                 {"walking speed: every direction", 9.9, 0, 180, true},
+        {"no course: every direction", 50, -1, 180, true}, {"no speed: every direction", -1, 0, 180, true},
+    };
+    for (const auto& c : cones) {
+        WarningRules rules;
+        rules.configureAheadOnly("true");
+        rules.moving(c.kmh < 0 ? -1 : c.kmh / kKmhPerKnot, c.course);
+        EXPECT_EQ(rules.announces(c.bearing), c.announced) << c.legend;
+    }
+    const struct {
+        const char* seconds;  // "" for none
+        double kmh, scale;
+    } radii[] = {{"15", 130, 1.8056}, {"15", 50, 1.0}, {"15", 0, 1.0}, {"15", -1, 1.0}, {"", 130, 1.0}, {"60", 36, 2.0}};
+    for (const auto& r : radii) {
+        WarningRules rules;
+        if (*r.seconds) rules.configureSeconds(r.seconds);
+        rules.moving(r.kmh < 0 ? -1 : r.kmh / kKmhPerKnot, 0);
+        EXPECT_NEAR(rules.radiusScale(0.3), r.scale, 1e-4) << r.seconds << " s at " << r.kmh << " km/h";
+    }
+    EXPECT_NEAR(bearingTo(9.0, 53.0, 9.0, 53.1), 0.0, 1e-9);
+    EXPECT_NEAR(bearingTo(9.0, 53.0, 8.9, 53.0), 270.0, 0.1);
+}
+
+// One POI north (+) or south (-) of the car at each fix, with warnAheadOnly
+// and warnSeconds=15 set.
+TEST(WarningRules, ConsecutiveFixes)
+{
+    const struct {
+        const char* legend;
+        std::vector<std::vector<double>> fixes;  // km/h, course, km to the POI
+        std::vector<const char*> sounds;
+    } cases[] = {
+        {"behind, then ahead after a U-turn: once", {{50, 0, -0.2}, {50, 180, -0.2}, {50, 180, -0.19}}, {"", "outer", ""}},
+        {"130 km/h: 0.54, 0.27 and 0.09 km", {{130, 0, 0.5}, {130, 0, 0.26}, {130, 0, 0.085}}, {"outer", "middle", "inner"}},
+        {"braking after the warning arms nothing again", {{130, 0, 0.5}, {50, 0, 0.45}, {50, 0, 0.29}, {50, 0, 0.14}},
+         {"outer", "", "", "middle"}},
+        {"beyond the radius of the warning, armed again", {{130, 0, 0.5}, {50, 0, 0.6}, {50, 0, 0.29}}, {"outer", "", "outer"}},
+        {"standing still: every direction", {{3, 0, -0.1}}, {"middle"}},
+    };
+    for (const auto& c : cases) {
+        Alarmed a({{kLength, kWide, "P"}});
+        a.guard.rules.configureAheadOnly("true");
+        a.guard.rules.configureSeconds("15");
+        for (size_t k = 0; k < c.fixes.size(); ++k) {
+            fake::state.threads.clear();
+            a.guard.rules.moving(c.fixes[k][0] / kKmhPerKnot, c.fixes[k][1]);
+            a.guard.checkAlarms(kLength, wideNorthOf(kWide, -c.fixes[k][2]));
+            EXPECT_STREQ(fake::state.threads.empty() ? "" : level(fake::state.threads[0]), c.sounds[k]) << c.legend << ", fix " << k;
+        }
+    }
+    Alarmed a({{kLength, kWide, "P"}});
+    a.guard.rules.configureSeconds("15");
+    a.guard.rules.moving(130 / kKmhPerKnot, 0);
+    a.guard.checkAlarms(kLength, wideNorthOf(kWide, -0.5));
+    EXPECT_NE(a.console.take().find("name=P (130 km/h: radius 0.541667 km)\n"), std::string::npos);
+}
+
+// What the driver hears: the sound calls and pauses of each pattern.
+TEST(Sounds, EachPatternPlaysItsDingsPausesAndWarning)
+{
+    const struct {
+        void (*pattern)(void*);
+        const char* calls;
+    } cases[] = {
+        {playFirstData, "ding|Sleep 1000|ding|Sleep 1000|"},
+        {playAlarm1, "ding|"},
+        {playAlarm2, "ding|Sleep 500|ding|"},
+        {playAlarm4, "ding|Sleep 100|ding|Sleep 100|ding|Sleep 100|ding|Sleep 100|PlaySoundA sounds\\Achtung.wav|"},
+    };
+    for (const auto& c : cases) {
+        InTempDir dir;
+        c.pattern(nullptr);
+        std::string calls;
+        for (const std::string& call : fake::state.calls) calls += (call == "PlaySoundA sounds\\ding.wav" ? "ding" : call) + "|";
+        EXPECT_EQ(calls, c.calls) << level(c.pattern);
+    }
 }
 
 }  // namespace

@@ -41,6 +41,9 @@ TEST(Startup, EachFailureEndsWithItsMessageAndTheExitBanner)
                                              "ERROR treshold_enableAlarm_1<treshold_enableAlarm_2 !!! Are you sure???\n" + kExit},
         {"baudRate=9601\n", kStart + settings(0, -1) + "baudRate=9601\n"
                               "ERROR baudRate=9601: give 4800, 9600, 19200, 38400, 57600, 115200 or auto\n" + kExit},
+        {"warnAheadOnly=true\nwarnSeconds=61\n", kStart + settings(0, -1) + "warnAheadOnly=true\nwarnSeconds=61\n"
+                              "ERROR warnSeconds=61: give whole seconds from 1 to 60\n" + kExit},
+        {"warnAheadOnly=yes\n", kStart + settings(0, -1) + "warnAheadOnly=yes\nERROR warnAheadOnly=yes: give true or false\n" + kExit},
         {"startProgram=true\ncomPort=0\n",
          kStart + settings(1, 0) +
              "Loading POI list from builtin-poi.csv\nERROR while opening file builtin-poi.csv\n"

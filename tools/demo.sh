@@ -19,11 +19,15 @@ comPort=7
 updateInterval=10
 maxTimeNoData=5
 writeLogFile=true
+# only what lies ahead, and the radii grown to 15 s of driving at speed
+warnAheadOnly=true
+warnSeconds=15
 CONF
 
 # 2 km north at 90 km/h, twice as fast as real time, past the camera
-# "Blitzer_Nord" 890 m from the start; then the receiver falls silent for 8
-# real seconds, and the watchdog closes and reopens the port.
+# "Blitzer_Nord" 890 m from the start, leaving "Blitzer_Sued" 170 m behind
+# the start unannounced; then the receiver falls silent for 8 real seconds,
+# and the watchdog closes and reopens the port.
 build/gpssim --link "$demo/COM7" --route 53.0660,8.8000:53.0840,8.8000 --speed 90 --rate 1 --scale 2 \
     --cold 4 --pause 52:16 --hold 0 2>"$demo/gpssim.log" &
 sim=$!

@@ -9,7 +9,8 @@
 //
 // Options:
 //   --link PATH          symbolic link to create for the device (replaced if present)
-//   --route LAT,LON:...  drive along these waypoints (decimal degrees, south/west negative)
+//   --route LAT,LON:...  drive along these waypoints (decimal degrees, south/west negative);
+//                        a waypoint given twice around another (A:B:A) makes a U-turn at B
 //   --speed KMH          driving speed (default 50)
 //   --rate HZ            fixes per second, 1 to 10 (default 1)
 //   --cold SECONDS       send no-fix sentences for this long first

@@ -31,6 +31,13 @@ ROUTE=-34.6080,-58.3700:-34.6040,-58.3700 POIS='-58.37000, -34.60600, Obelisco\n
 expect "$dir/south/out.txt" "length=05822.2000 (-58.370000) wide=3436.4" "POI in the near 0.04"
 [ "$(grep -c 'ding.wav' "$dir/south/err.txt")$(grep -c 'Achtung.wav' "$dir/south/err.txt")" = 91 ] ||
     { echo "south: not the three warnings:"; cat "$dir/south/err.txt"; fail=1; }
+# Warnings that fit the drive: at 90 km/h the outer radius covers 15 s, and
+# the POI behind the car is never announced.
+ROUTE=53.0720,8.8000:53.0760,8.8000 POIS='8.80000, 53.07400, Vorn\n8.80000, 53.07050, Hinten\n' \
+    SETTINGS='warnAheadOnly=true\nwarnSeconds=15\n' \
+    "$here/run-drive.sh" "$bin/gpssim" "$dir/ahead" "$dir/ahead/COM5" "Got no data since 3sec" "${runner[@]}" "$bin/poiguard"
+expect "$dir/ahead/out.txt" "warnAheadOnly=true" "name=Vorn (90 km/h: radius 0.3750" "nearest POI: name=    Hinten"
+! grep -q "POI in the near.*name=Hinten" "$dir/ahead/out.txt" || { echo "the POI behind was announced"; fail=1; }
 if [ -n "${runner[*]}" ] && ! grep -q "ERROR SUMMARY: 0 errors" "$dir/valgrind.txt"; then cat "$dir/valgrind.txt"; fail=1; fi
 [ $fail -eq 0 ] || head -60 "$dir"/*/out.txt
 exit $fail

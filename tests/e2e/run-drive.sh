@@ -3,7 +3,7 @@
 # drive with its device linked at LINK, and runs the program there until it
 # has printed LAST_LINE (or 30 s); its console goes to WORKDIR/out.txt, its
 # sound trace to WORKDIR/err.txt. Give the command with absolute paths.
-# ROUTE, POIS and SIMFLAGS change the drive.
+# ROUTE, POIS, SIMFLAGS and SETTINGS (more lines of config.txt) change the drive.
 #   run-drive.sh GPSSIM WORKDIR LINK LAST_LINE COMMAND...
 set -euo pipefail
 sim=$(realpath "$1") dir=$2 link=$3 last=$4
@@ -11,7 +11,7 @@ shift 4
 mkdir -p "$dir/vodudo"
 cd "$dir"
 printf '%b' "${POIS:-8.80000, 53.07400, Blitzer\n9.50000, 53.20000, Weit\n}" > vodudo/gefahr.csv
-printf 'startProgram=true\ncomPort=5\nupdateInterval=2\nmaxTimeNoData=3\nwriteLogFile=true\n' > config.txt
+printf 'startProgram=true\ncomPort=5\nupdateInterval=2\nmaxTimeNoData=3\nwriteLogFile=true\n%b' "${SETTINGS:-}" > config.txt
 rm -f "$link"
 # shellcheck disable=SC2086
 "$sim" --link "$link" --route "${ROUTE:-53.0720,8.8000:53.0760,8.8000}" --speed 90 --rate 2 --scale 5 --hold 0 \
