@@ -1,10 +1,12 @@
 # What building and testing need, from Debian's packages. Sourced by the
 # other scripts; installs only what is missing (as root, or through sudo).
-POIGUARD_PACKAGES="cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev pkg-config libasound2-dev libsndfile1-dev valgrind"
+POIGUARD_PACKAGES="cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev pkg-config libasound2-dev libsndfile1-dev valgrind gpsbabel osmium-tool"
 
-install_deps() {
+install_deps() { install_packages $POIGUARD_PACKAGES "$@"; }
+
+install_packages() {
     local missing=()
-    for p in $POIGUARD_PACKAGES "$@"; do
+    for p in "$@"; do
         dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0

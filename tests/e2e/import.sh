@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# tools/import-pois on small inputs made here: a GPX file, the same data as
+# KML and OV2 (converted by gpsbabel), OpenStreetMap XML and PBF; each list is
+# then loaded by the built poiguard. Bad inputs leave no output behind.
+#   import.sh BUILD_DIR
+set -euo pipefail
+bin=$(realpath "$1")
+import=$(cd "$(dirname "$0")/../../tools" && pwd)/import-pois
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+cd "$dir"
+fail=0
+same() {  # legend, expected text, file; coordinates may differ by 0.00001 (OV2 keeps five decimals)
+    if awk -F ', ' 'NR == FNR { e[FNR] = $0; n = FNR; next }
+        { split(e[FNR], x, ", "); d1 = $1 - x[1]; d2 = $2 - x[2]; m = FNR
+          if ($3 != x[3] || d1 * d1 > 2e-10 || d2 * d2 > 2e-10) bad = 1 }
+        END { exit bad || m != n }' <(echo "$2") "$3"; then
+        echo "ok: $1"
+    else printf 'FAILED: %s\n%s\n' "$1" "$(diff <(echo "$2") "$3")"; fail=1; fi
+}
+cat > in.gpx <<'GPX'
+<?xml version="1.0"?>
+<gpx version="1.1" creator="test" xmlns="http://www.topografix.com/GPX/1/1">
+<wpt lat="-34.606000" lon="-58.370000"><name>Obelisco, "Centro"</name></wpt>
+<wpt lat="53.074000" lon="8.800000"><name>Blitzer an der Hauptstrasse Richtung Nord</name></wpt>
+<wpt lat="53.080000" lon="8.800000"><name>Blitzer an der Hauptstrasse Richtung Sued</name></wpt>
+<wpt lat="53.074010" lon="8.800010"><name>twice</name></wpt>
+<wpt lat="50.000000" lon="8.000000"><name>  </name></wpt>
+</gpx>
+GPX
+gpsbabel -i gpx -f in.gpx -o kml -F in.kml
+gpsbabel -i gpx -f in.gpx -o tomtom -F in.ov2
+cat > in.osm <<'OSM'
+<?xml version='1.0' encoding='UTF-8'?>
+<osm version="0.6" generator="test">
+  <node id="1" version="1" lat="48.1" lon="11.5"><tag k="highway" v="speed_camera"/><tag k="maxspeed" v="50"/></node>
+  <node id="2" version="1" lat="48.2" lon="11.6"><tag k="highway" v="speed_camera"/><tag k="name" v="Am Tor"/></node>
+  <node id="3" version="1" lat="-33.9" lon="18.4"><tag k="highway" v="speed_camera"/></node>
+  <node id="4" version="1" lat="48.3" lon="11.7"><tag k="amenity" v="cafe"/><tag k="name" v="Cafe"/></node>
+</osm>
+OSM
+osmium cat in.osm -o in.osm.pbf
+
+# The twin 1.4 m from the northern camera is dropped; the cut names stay distinct.
+gpx='-58.370000, -34.606000, Obelisco_Centro
+8.800000, 53.074000, Blitzer_an_der_Hauptstrasse_Ric
+8.800000, 53.080000, Blitzer_an_der_Hauptstrasse_R~2
+8.000000, 50.000000, poi_5'
+osm='11.500000, 48.100000, cam_50
+11.600000, 48.200000, Am_Tor
+18.400000, -33.900000, poi_3'
+"$import" gpx.csv in.gpx > gpx.txt
+same "GPX: names, signs, the duplicate dropped" "$gpx" gpx.csv
+same "GPX: the summary" "import-pois: read in.gpx: 5; wrote 4 POIs to gpx.csv; dropped 1 as duplicates (within 5 m)" gpx.txt
+# gpsbabel named the nameless POI WPT005 when it wrote the KML file.
+"$import" kml.csv in.kml > /dev/null
+same "KML: as the GPX" "${gpx/poi_5/WPT005}" kml.csv
+"$import" ov2.csv in.ov2 > /dev/null
+same "OV2: as the GPX" "$gpx" ov2.csv
+"$import" osm.csv in.osm > /dev/null
+same "OSM XML: the three cameras, named by maxspeed or name" "$osm" osm.csv
+"$import" pbf.csv in.osm.pbf in.gpx > /dev/null
+same "OSM PBF and GPX merged, the nameless numbered in reading order" "$osm
+${gpx/poi_5/poi_8}" pbf.csv
+"$import" --tag amenity=cafe cafe.csv in.osm > /dev/null
+same "other tags by option" "11.700000, 48.300000, Cafe" cafe.csv
+
+# Every list loads in the program without an invalid line.
+for list in gpx kml ov2 osm pbf; do
+    mkdir -p "run-$list" && cd "run-$list"
+    printf 'startProgram=true\ncomPort=99\npoiFile=../%s.csv\n' "$list" > config.txt
+    "$bin/poiguard" > out.txt &
+    for _ in $(seq 300); do grep -q "serial.open failed" out.txt && break; sleep 0.1; done
+    kill $! && wait $! 2>/dev/null || true
+    n=$(wc -l < "../$list.csv")
+    same "$list: loaded by poiguard" "SUCCESS Loading POI list from ../$list.csv ... ready, found $n POIs" \
+        <(grep -E "invalid|SUCCESS.*$list" out.txt)
+    cd ..
+done
+
+for bad in "missing.gpx|cannot read missing.gpx" "in.txt|in.txt: unknown format" "broken.gpx|gpsbabel cannot read broken.gpx"; do
+    echo "not a POI file" > in.txt && cp in.txt broken.gpx
+    if "$import" out.csv "${bad%%|*}" 2> err.txt || ! grep -q "${bad#*|}" err.txt || [ -e out.csv ]; then
+        echo "FAILED: ${bad%%|*}: $(cat err.txt)"; fail=1
+    else echo "ok: ${bad%%|*} refused, no output"; fi
+done
+exit $fail
