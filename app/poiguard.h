@@ -8,6 +8,14 @@
 
 class CSerial;
 
+// Exit statuses of a start-up that ends the program. A service manager must
+// not restart the program for a broken configuration, and startProgram=false
+// is no failure.
+constexpr int kExitNotStarted = 0;  // startProgram=false
+constexpr int kExitNoPois = 65;     // no POI could be loaded (sysexits' EX_DATAERR)
+constexpr int kExitNoConfig = 66;   // config.txt cannot be read (EX_NOINPUT)
+constexpr int kExitBadConfig = 78;  // settings refused, or no comPort (EX_CONFIG)
+
 // Where the receive loop stands between two read passes.
 struct ReceiveState {
     int portNumber;
@@ -28,8 +36,9 @@ public:
     CPoiGuard(const CPoiGuard&) = delete;
     CPoiGuard& operator=(const CPoiGuard&) = delete;
 
-    // Start-up; enters the receive loop and returns only when start-up fails.
-    void run(Log* log);
+    // Start-up; enters the receive loop and returns only when start-up ends
+    // the program, with the process exit status (see kExit...).
+    int run(Log* log);
     void printStartBanner();
     void printExitBanner();
     bool laterSettingsValid();

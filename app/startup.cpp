@@ -40,13 +40,13 @@ bool CPoiGuard::laterSettingsValid()
     return false;
 }
 
-void CPoiGuard::run(Log* theLog)
+int CPoiGuard::run(Log* theLog)
 {
     CSerial serial;
     log = theLog;
     if (readConfig("config.txt") != 0) {
         printExitBanner();
-        return;
+        return kExitNoConfig;
     }
     log->setWriteLogFile(writeLogFile);
     printStartBanner();
@@ -71,26 +71,26 @@ void CPoiGuard::run(Log* theLog)
     if (!(treshold_enableAlarm_1 >= treshold_enableAlarm_2)) {
         log->print("ERROR treshold_enableAlarm_1<treshold_enableAlarm_2 !!! Are you sure???\n");
         printExitBanner();
-        return;
+        return kExitBadConfig;
     }
     if (!(treshold_enableAlarm_2 >= treshold_enableAlarm_4)) {
         log->print("ERROR treshold_enableAlarm_2<treshold_enableAlarm_4!!! Are you sure???\n");
         printExitBanner();
-        return;
+        return kExitBadConfig;
     }
     if (!laterSettingsValid()) {
         printExitBanner();
-        return;
+        return kExitBadConfig;
     }
     if (startProgram == 0) {
         log->print("To start programm set startProgram=true\n");
         printExitBanner();
-        return;
+        return kExitNotStarted;
     }
     if (portNumber < 0) {
         log->print("Forgot to specify comPort\n");
         printExitBanner();
-        return;
+        return kExitBadConfig;
     }
 
     loadPoiList(builtinPoiPath());
@@ -98,8 +98,9 @@ void CPoiGuard::run(Log* theLog)
     if (poiCount == 0) {
         log->print("ERROR, PoiList in folder vodudo is also empty\n");
         printExitBanner();
-        return;
+        return kExitNoPois;
     }
 
-    receiveLoop(serial, portNumber);
+    receiveLoop(serial, portNumber);  // never returns
+    return 0;
 }

@@ -22,39 +22,40 @@ std::string settings(int start, int port, const char* r1 = "0.300000", const cha
            "poiFile=vodudo\\gefahr.csv\nwriteLogFile=0\n";
 }
 
-TEST(Startup, EachFailureEndsWithItsMessageAndTheExitBanner)
+TEST(Startup, EachFailureEndsWithItsMessageTheExitBannerAndItsStatus)
 {
+    const std::string radius1 = "ERROR treshold_enableAlarm_1<treshold_enableAlarm_2 !!! Are you sure???\n";
     const struct {
         const char* config;  // null: no config.txt
         std::string printed;
+        int status;
     } cases[] = {
-        {nullptr, "ERROR, while reading config.txt\n" + kExit},
-        {"", kStart + settings(0, -1) + "To start programm set startProgram=true\n" + kExit},
-        {"startProgram=true\n", kStart + settings(1, -1) + "Forgot to specify comPort\n" + kExit},
+        {nullptr, "ERROR, while reading config.txt\n" + kExit, 66},
+        {"", kStart + settings(0, -1) + "To start programm set startProgram=true\n" + kExit, 0},
+        {"startProgram=true\n", kStart + settings(1, -1) + "Forgot to specify comPort\n" + kExit, 78},
         {"treshold_enableAlarm_1=0.1\ntreshold_enableAlarm_2=0.2\n",
-         kStart + settings(0, -1, "0.100000", "0.200000") +
-             "ERROR treshold_enableAlarm_1<treshold_enableAlarm_2 !!! Are you sure???\n" + kExit},
+         kStart + settings(0, -1, "0.100000", "0.200000") + radius1 + kExit, 78},
         {"treshold_enableAlarm_2=0.01\ntreshold_enableAlarm_1=0.01\n",
          kStart + settings(0, -1, "0.010000", "0.010000") +
-             "ERROR treshold_enableAlarm_2<treshold_enableAlarm_4!!! Are you sure???\n" + kExit},
-        {"treshold_enableAlarm_1=nan\n", kStart + settings(0, -1, "nan") +
-                                             "ERROR treshold_enableAlarm_1<treshold_enableAlarm_2 !!! Are you sure???\n" + kExit},
+             "ERROR treshold_enableAlarm_2<treshold_enableAlarm_4!!! Are you sure???\n" + kExit, 78},
+        {"treshold_enableAlarm_1=nan\n", kStart + settings(0, -1, "nan") + radius1 + kExit, 78},
         {"baudRate=9601\n", kStart + settings(0, -1) + "baudRate=9601\n"
-                              "ERROR baudRate=9601: give 4800, 9600, 19200, 38400, 57600, 115200 or auto\n" + kExit},
+                              "ERROR baudRate=9601: give 4800, 9600, 19200, 38400, 57600, 115200 or auto\n" + kExit, 78},
         {"warnAheadOnly=true\nwarnSeconds=61\n", kStart + settings(0, -1) + "warnAheadOnly=true\nwarnSeconds=61\n"
-                              "ERROR warnSeconds=61: give whole seconds from 1 to 60\n" + kExit},
-        {"warnAheadOnly=yes\n", kStart + settings(0, -1) + "warnAheadOnly=yes\nERROR warnAheadOnly=yes: give true or false\n" + kExit},
+                              "ERROR warnSeconds=61: give whole seconds from 1 to 60\n" + kExit, 78},
+        {"warnAheadOnly=yes\n", kStart + settings(0, -1) + "warnAheadOnly=yes\nERROR warnAheadOnly=yes: give true or false\n" + kExit,
+         78},
         {"startProgram=true\ncomPort=0\n",
          kStart + settings(1, 0) +
              "Loading POI list from builtin-poi.csv\nERROR while opening file builtin-poi.csv\n"
              "Loading POI list from vodudo\\gefahr.csv\nERROR while opening file vodudo\\gefahr.csv\n"
-             "ERROR, PoiList in folder vodudo is also empty\n" + kExit},
+             "ERROR, PoiList in folder vodudo is also empty\n" + kExit, 65},
     };
     for (const auto& c : cases) {
         if (c.config && strstr(c.config, "nan") && !std::isnan(atof("nan"))) continue;  // a C library without "nan"
         Guarded g;
         if (c.config) writeFile("config.txt", c.config);
-        g.guard.run(&g.log);
+        EXPECT_EQ(g.guard.run(&g.log), c.status) << (c.config ? c.config : "no config.txt");
         EXPECT_EQ(g.console.take(), c.printed) << (c.config ? c.config : "no config.txt");
         EXPECT_TRUE(fake::callsNamed("CreateFileA").empty());
         EXPECT_FALSE(std::filesystem::exists("logs"));

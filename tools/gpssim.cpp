@@ -7,21 +7,7 @@
 //   gpssim --link DIR/COM7 --route 53.0700,8.8000:53.0800,8.8100 --speed 50 --rate 1
 //   gpssim --link DIR/COM7 --replay capture.log [--fast]
 //
-// Options:
-//   --link PATH          symbolic link to create for the device (replaced if present)
-//   --route LAT,LON:...  drive along these waypoints (decimal degrees, south/west negative);
-//                        a waypoint given twice around another (A:B:A) makes a U-turn at B
-//   --speed KMH          driving speed (default 50)
-//   --rate HZ            fixes per second, 1 to 10 (default 1)
-//   --cold SECONDS       send no-fix sentences for this long first
-//   --scale X            run X times faster than real time (default 1)
-//   --start HHMMSS       UTC time of the first fix (default 120000), date 2026-12-06
-//   --talker XX          the talker of the sentences sent (default GP; GN, GL, BD, IN, ...)
-//   --pause AT:SECONDS   fall silent at simulated second AT for SECONDS
-//   --drop AT            at simulated second AT, close the device and open a new one behind the link
-//   --replay FILE        replay a capture (lines starting with '#' are skipped), at its own pace
-//   --fast               with --replay: as fast as the line allows
-//   --hold SECONDS       after the last sentence, keep the device open this long (default 2)
+// Options: gpssim --help (kUsage below).
 #include <fcntl.h>
 #include <signal.h>
 #include <termios.h>
@@ -67,9 +53,24 @@ struct Options {
     double holdSeconds = 2;
 };
 
+const char* const kUsage =
+    "Usage: gpssim --link PATH (--route LAT,LON:LAT,LON... | --replay FILE) [options]\n"
+    "A GPS receiver on a pseudo-terminal, linked at PATH (for example DIR/COM7).\n"
+    "  --route LAT,LON:...  drive along these waypoints (south/west negative); A:B:A turns at B\n"
+    "  --speed KMH          driving speed (default 50)\n"
+    "  --rate HZ            fixes per second, 1 to 10 (default 1)\n"
+    "  --talker XX          talker of the sentences (default GP; GN, GL, BD, IN, ...)\n"
+    "  --cold SECONDS       no-fix sentences for this long first\n"
+    "  --scale X            X times faster than real time (default 1)\n"
+    "  --start HHMMSS       UTC time of the first fix (default 120000)\n"
+    "  --pause AT:SECONDS   fall silent at simulated second AT for SECONDS\n"
+    "  --drop AT            at simulated second AT, replace the device (an unplugged receiver)\n"
+    "  --replay FILE        replay a capture at its own pace ('#' lines skipped); --fast: at once\n"
+    "  --hold SECONDS       keep the device open this long after the last sentence (default 2)\n";
+
 [[noreturn]] void usage(const char* why)
 {
-    fprintf(stderr, "gpssim: %s (see the comment at the top of tools/gpssim.cpp)\n", why);
+    fprintf(stderr, "gpssim: %s\n%s", why, kUsage);
     exit(2);
 }
 
@@ -312,7 +313,10 @@ Options parse(int argc, char** argv)
             if (i + 1 >= argc) usage(("missing value after " + a).c_str());
             return argv[++i];
         };
-        if (a == "--link") o.link = value();
+        if (a == "--help") {
+            fputs(kUsage, stdout);
+            exit(0);
+        } else if (a == "--link") o.link = value();
         else if (a == "--route") {
             std::stringstream s(value());
             std::string point;

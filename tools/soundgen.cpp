@@ -4,6 +4,7 @@
 //   DIR/Achtung.wav  a two-tone warning, 500 ms
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -57,9 +58,10 @@ bool write(const std::string& path, const std::vector<short>& samples)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        fprintf(stderr, "usage: soundgen DIR\n");
-        return 2;
+    if (argc != 2 || argv[1][0] == '-') {
+        bool asked = argc == 2 && strcmp(argv[1], "--help") == 0;
+        fprintf(asked ? stdout : stderr, "Usage: soundgen DIR\nWrites the program's sounds, DIR/ding.wav and DIR/Achtung.wav.\n");
+        return asked ? 0 : 2;
     }
     std::string dir = argv[1];
     return write(dir + "/ding.wav", ding()) && write(dir + "/Achtung.wav", warning()) ? 0 : 1;
