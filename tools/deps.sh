@@ -16,3 +16,16 @@ install_packages() {
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
+
+# The arm64 cross compiler, the arm64 builds of the libraries and an
+# emulator to run what it builds.
+install_arm64() {
+    dpkg --print-foreign-architectures | grep -qx arm64 || {
+        local sudo=""
+        [ "$(id -u)" -eq 0 ] || sudo="sudo"
+        $sudo dpkg --add-architecture arm64
+        $sudo apt-get update -qq
+    }
+    install_packages g++-aarch64-linux-gnu qemu-user dpkg-dev file \
+        libasound2-dev:arm64 libsndfile1-dev:arm64 libgtest-dev:arm64
+}

@@ -32,7 +32,7 @@ std::tm localClock(std::time_t t)
     return result;
 }
 
-const char* builtinPoiPath() { return "/usr/local/share/poiguard/vodudo/gefahr.csv"; }
+const char* builtinPoiPath() { return POIGUARD_BUILTIN_POI; }  // set by the build
 
 void Sleep(DWORD milliseconds)
 {

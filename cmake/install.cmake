@@ -1,0 +1,60 @@
+# Install rules and the Debian package (tools/package.sh builds it).
+#
+#   /usr/bin/poiguard, /usr/bin/poiguard-import-pois
+#   /usr/share/poiguard/sounds/{ding,Achtung}.wav   made by soundgen at build time
+#   /usr/share/poiguard/poiguard.style               gpsbabel style of the POI format
+#   /etc/poiguard/config.txt                         commented sample, a conffile
+#   /etc/poiguard/vodudo/gefahr.csv                  the built-in list (POIGUARD_BUILTIN_POI), empty
+#   /lib/systemd/system/poiguard{,-gpsd-bridge}.service
+#   /usr/share/doc/poiguard/                         README, copyright, changelog, udev rule
+include(GNUInstallDirs)
+set(POIGUARD_SYSCONFDIR /etc/poiguard CACHE PATH "Where the package puts config.txt and the built-in POI list")
+
+# The sounds, synthesised by our own soundgen (through the emulator when cross-compiling).
+set(SOUNDS_DIR ${CMAKE_BINARY_DIR}/sounds)
+add_custom_command(OUTPUT ${SOUNDS_DIR}/ding.wav ${SOUNDS_DIR}/Achtung.wav
+                   COMMAND ${CMAKE_COMMAND} -E make_directory ${SOUNDS_DIR}
+                   COMMAND soundgen ${SOUNDS_DIR}
+                   DEPENDS soundgen)
+add_custom_target(sounds ALL DEPENDS ${SOUNDS_DIR}/ding.wav)
+
+set(DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/poiguard)
+set(CHANGELOG_GZ ${CMAKE_BINARY_DIR}/changelog.gz)
+add_custom_command(OUTPUT ${CHANGELOG_GZ}
+                   COMMAND gzip -n -9 -c ${CMAKE_SOURCE_DIR}/packaging/changelog > ${CHANGELOG_GZ}
+                   DEPENDS ${CMAKE_SOURCE_DIR}/packaging/changelog)
+add_custom_target(changelog ALL DEPENDS ${CHANGELOG_GZ})
+
+install(TARGETS poiguard RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(PROGRAMS tools/import-pois DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME poiguard-import-pois)
+install(FILES ${SOUNDS_DIR}/ding.wav ${SOUNDS_DIR}/Achtung.wav DESTINATION ${CMAKE_INSTALL_DATADIR}/poiguard/sounds)
+install(FILES tools/poiguard.style DESTINATION ${CMAKE_INSTALL_DATADIR}/poiguard)
+install(FILES packaging/config.txt DESTINATION ${POIGUARD_SYSCONFDIR})
+get_filename_component(BUILTIN_POI_DIR ${POIGUARD_BUILTIN_POI} DIRECTORY)
+install(FILES packaging/vodudo/gefahr.csv DESTINATION ${BUILTIN_POI_DIR})
+install(FILES packaging/poiguard.service packaging/poiguard-gpsd-bridge.service DESTINATION lib/systemd/system)
+install(FILES README.md packaging/copyright ${CHANGELOG_GZ} DESTINATION ${DOC_DIR})
+install(FILES packaging/99-poiguard-gps.rules DESTINATION ${DOC_DIR}/examples)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME poiguard)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "poiguard developers <poiguard@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "warns with sounds when a GPS position nears a point of interest")
+set(CPACK_PACKAGE_DESCRIPTION "poiguard reads the NMEA 0183 stream of a GPS receiver on a serial port, keeps
+a list of points of interest (speed cameras, for instance) ordered by
+distance, and plays one of three sound patterns as a point comes within
+300 m, 150 m and 50 m (configurable). It runs as a systemd service on a
+laptop or a small board in a car; receivers of any talker and hemisphere,
+line speeds found by itself, and POI lists from GPX, KML, OV2 and
+OpenStreetMap files (poiguard-import-pois, with gpsbabel and osmium-tool).")
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gpsbabel, osmium-tool, socat, gpsd-clients")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${CMAKE_SOURCE_DIR}/packaging/conffiles;${CMAKE_SOURCE_DIR}/packaging/postrm")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+include(CPack)
