@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The Windows build: cross-compiled with MinGW-w64, its unit tests and an
-# end-to-end drive run under Wine. Needs the Linux build in build/ for the
-# simulator (tools/check.sh makes it first).
+# The Windows build: cross-compiled with MinGW-w64, its unit tests under
+# Wine, and the Windows download (tools/release-windows.sh) unpacked and
+# driven under Wine. Needs the Linux build in build/ for the simulator
+# (tools/check.sh makes it first).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/deps.sh
@@ -20,5 +21,8 @@ mkdir -p "$WINEPREFIX"
 trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
 echo "== Windows unit tests under Wine"
 "$wine" build-win/tests/poiguard_tests.exe
-echo "== Windows end-to-end drive under Wine"
-bash tests/e2e/drive-wine.sh build build-win "$wine"
+zip=$(bash tools/release-windows.sh | tail -1)
+echo "== $zip unpacked and driven under Wine"
+[ "$("$wine" build-win/poiguard.exe --version | tr -d '\r')" = "$(build/poiguard --version)" ] ||
+    { echo "Windows and Linux give different versions"; exit 1; }
+bash tests/e2e/drive-wine.sh build "$zip" "$wine"

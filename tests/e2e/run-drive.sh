@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs one short drive past a POI: prepares WORKDIR, lets the simulator
+# Runs one short drive past a POI: prepares WORKDIR (its config.txt and POI
+# list, unless it has them), lets the simulator
 # drive with its device linked at LINK, and runs the program there until it
 # has printed LAST_LINE (or 30 s); its console goes to WORKDIR/out.txt, its
 # sound trace to WORKDIR/err.txt. Give the command with absolute paths.
@@ -10,8 +11,9 @@ sim=$(realpath "$1") dir=$2 link=$3 last=$4
 shift 4
 mkdir -p "$dir/vodudo"
 cd "$dir"
-printf '%b' "${POIS:-8.80000, 53.07400, Blitzer\n9.50000, 53.20000, Weit\n}" > vodudo/gefahr.csv
-printf 'startProgram=true\ncomPort=5\nupdateInterval=2\nmaxTimeNoData=3\nwriteLogFile=true\n%b' "${SETTINGS:-}" > config.txt
+[ -e vodudo/gefahr.csv ] || printf '%b' "${POIS:-8.80000, 53.07400, Blitzer\n9.50000, 53.20000, Weit\n}" > vodudo/gefahr.csv
+[ -e config.txt ] ||
+    printf 'startProgram=true\ncomPort=5\nupdateInterval=2\nmaxTimeNoData=3\nwriteLogFile=true\n%b' "${SETTINGS:-}" > config.txt
 rm -f "$link"
 # shellcheck disable=SC2086
 "$sim" --link "$link" --route "${ROUTE:-53.0720,8.8000:53.0760,8.8000}" --speed 90 --rate 2 --scale 5 --hold 0 \
