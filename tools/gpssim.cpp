@@ -51,6 +51,7 @@ struct Options {
     std::string replay;
     bool fast = false;
     double holdSeconds = 2;
+    bool wait = false;
 };
 
 const char* const kUsage =
@@ -66,7 +67,8 @@ const char* const kUsage =
     "  --pause AT:SECONDS   fall silent at simulated second AT for SECONDS\n"
     "  --drop AT            at simulated second AT, replace the device (an unplugged receiver)\n"
     "  --replay FILE        replay a capture at its own pace ('#' lines skipped); --fast: at once\n"
-    "  --hold SECONDS       keep the device open this long after the last sentence (default 2)\n";
+    "  --hold SECONDS       keep the device open this long after the last sentence (default 2)\n"
+    "  --wait               after making the link, send nothing until signalled (SIGUSR1)\n";
 
 [[noreturn]] void usage(const char* why)
 {
@@ -339,6 +341,7 @@ Options parse(int argc, char** argv)
         else if (a == "--replay") o.replay = value();
         else if (a == "--fast") o.fast = true;
         else if (a == "--hold") o.holdSeconds = atof(value().c_str());
+        else if (a == "--wait") o.wait = true;
         else usage(("unknown option " + a).c_str());
     }
     if (o.link.empty()) usage("--link is required");
@@ -354,7 +357,13 @@ int main(int argc, char** argv)
 {
     Options o = parse(argc, argv);
     signal(SIGPIPE, SIG_IGN);
+    sigset_t go;
+    sigemptyset(&go);
+    sigaddset(&go, SIGUSR1);
+    sigprocmask(SIG_BLOCK, &go, nullptr);  // before the link appears, so that no signal is lost
     Line line(o.link);
+    int signal = 0;
+    if (o.wait) sigwait(&go, &signal);  // a test starts the drive once the program listens
     if (o.replay.empty())
         drive(o, line);
     else

@@ -2,7 +2,7 @@
 # Runs one short drive past a POI: prepares WORKDIR (its config.txt and POI
 # list, unless it has them), lets the simulator
 # drive with its device linked at LINK, and runs the program there until it
-# has printed LAST_LINE (or 30 s); its console goes to WORKDIR/out.txt, its
+# has printed LAST_LINE (or 60 s); its console goes to WORKDIR/out.txt, its
 # sound trace to WORKDIR/err.txt. Give the command with absolute paths.
 # ROUTE, POIS, SIMFLAGS and SETTINGS (more lines of config.txt) change the drive.
 #   run-drive.sh GPSSIM WORKDIR LINK LAST_LINE COMMAND...
@@ -17,11 +17,15 @@ cd "$dir"
 rm -f "$link"
 # shellcheck disable=SC2086
 "$sim" --link "$link" --route "${ROUTE:-53.0720,8.8000:53.0760,8.8000}" --speed 90 --rate 2 --scale 5 --hold 0 \
-    ${SIMFLAGS:-} 2>/dev/null &
+    --wait ${SIMFLAGS:-} 2>/dev/null &
 simulator=$!
 for _ in $(seq 100); do [ -e "$link" ] && break; sleep 0.05; done
 POIGUARD_SOUND_TRACE=1 "$@" > out.txt 2> err.txt &
 program=$!
-for _ in $(seq 300); do grep -qF -- "$last" out.txt && break; sleep 0.1; done
+# The drive starts once the program has the port open, however long it took
+# to get there (valgrind, Wine, qemu, a loaded machine).
+for _ in $(seq 600); do grep -q "serial.open successfully" out.txt && break; sleep 0.1; done
+kill -USR1 $simulator
+for _ in $(seq 600); do grep -qF -- "$last" out.txt && break; sleep 0.1; done
 kill $program $simulator 2>/dev/null || true
 wait $program $simulator 2>/dev/null || true
