@@ -5,6 +5,7 @@
 //   9.12700, 53.07033, "[2974]"
 //
 // '%' or '#' in the first column starts a comment.
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -25,16 +26,18 @@ bool readCoordinate(const char* token, double& value)
     return end != token && *end == '\0' && std::isfinite(value);
 }
 
+bool isBlank(char c) { return isspace(static_cast<unsigned char>(c)) != 0; }  // the program never changes the locale
+
 // Splits a data line into exactly three tokens: longitude, latitude, name.
 bool splitPoiLine(char* line, char* tokens[3])
 {
     int count = 0;
     for (char* p = line; *p;) {
-        while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\v' || *p == '\f') ++p;
+        while (isBlank(*p)) ++p;
         if (!*p) break;
         if (count == 3) return false;
         tokens[count++] = p;
-        while (*p && !(*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\v' || *p == '\f')) ++p;
+        while (*p && !isBlank(*p)) ++p;
         if (*p) *p++ = '\0';
     }
     return count == 3;

@@ -44,6 +44,21 @@ TEST(Proximity, ConsecutivePositions)
     }
 }
 
+// A distance equal to a radius is neither inside it nor beyond it.
+TEST(Proximity, ADistanceEqualToARadius)
+{
+    Alarmed a({{kLength, wideNorthOf(kWide, 0.1), "P"}});
+    double d = CPoiGuard::greatCircleDistance(kLength, kLength, kWide, a.guard.poiList[0].wide);
+    a.guard.treshold_enableAlarm_4 = d;
+    a.guard.checkAlarms(kLength, kWide);
+    a.guard.treshold_enableAlarm_1 = a.guard.treshold_enableAlarm_2 = d;
+    a.guard.poiList[0].alarm1Fired = 1;
+    a.guard.checkAlarms(kLength, kWide);
+    EXPECT_EQ(fake::state.threads, std::vector<void (*)(void*)>{playAlarm2});  // not the inner one; then nothing
+    EXPECT_EQ(a.guard.poiList[0].alarm1Fired, 1);                               // not cleared
+    EXPECT_EQ(a.console.take().find("POI in the near", 80), std::string::npos);  // one near line, the first pass's
+}
+
 TEST(Proximity, WalkStopsAtTheFirstPoiBeyond30Km)
 {
     Alarmed a({{kLength, wideNorthOf(kWide, 0.2), "A"}, {kLength, wideNorthOf(kWide, 12), "B"},

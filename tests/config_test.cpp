@@ -20,6 +20,8 @@ TEST(Config, TableOfLines)
         {"blank before # is no comment", " # note\n", "UNKOWN element #\n", -1, 0, 0.3, 300, "vodudo\\gefahr.csv"},
         {"separators = ; and blanks, CR", "comPort = 7;\r\n", "", 7, 0, 0.3, 300, "vodudo\\gefahr.csv"},
         {"a trailing comment makes four tokens", "comPort = 3 # COM3\n", "", -1, 0, 0.3, 300, "vodudo\\gefahr.csv"},
+        {"switches take false and true, the last wins", "fullOutput=false\nwriteLogFile=false\nstartProgram=true\n", "", -1, 1,
+         0.3, 300, "vodudo\\gefahr.csv"},
         {"switches are case-sensitive words", "startProgram=TRUE\nstartProgram=1\n",
          "UNKOWN element startProgram\nUNKOWN element startProgram\n", -1, 0, 0.3, 300, "vodudo\\gefahr.csv"},
         {"quotes are dropped", "poiFile=\"my\\pois.csv\"\n", "", -1, 0, 0.3, 300, "my\\pois.csv"},
@@ -43,13 +45,6 @@ TEST(Config, TableOfLines)
         EXPECT_EQ(g.guard.updateInterval, c.updateInterval) << c.legend;
         EXPECT_STREQ(g.guard.poiFile, c.poiFile) << c.legend;
     }
-}
-
-TEST(Config, MissingFile)
-{
-    Guarded g;
-    EXPECT_EQ(g.guard.readConfig("config.txt"), 1);
-    EXPECT_EQ(g.console.take(), "ERROR, while reading config.txt\n");
 }
 
 }  // namespace

@@ -51,9 +51,11 @@ void Sleep(DWORD ms)
     if (ms == 10000 && state.escapeAfterPauses >= 0 && state.escapeAfterPauses-- == 0) throw fake::Escape{};
 }
 
-extern "C" uintptr_t _beginthread(void (*procedure)(void*), unsigned, void* argument)
+// A thread started otherwise than with the default stack and no argument is
+// recorded as a null procedure.
+extern "C" uintptr_t _beginthread(void (*procedure)(void*), unsigned stackSize, void* argument)
 {
-    state.threads.push_back(procedure);
+    state.threads.push_back(stackSize == 0 && argument == nullptr ? procedure : nullptr);
     if (state.runThreads) procedure(argument);
     return 1;
 }

@@ -39,7 +39,8 @@ TEST(ReceiveLoop, FramingAndFiltering)
     } cases[] = {
         {"CR LF dropped, hand-off at the next $", "$GPGSA,A*1E\r\n$", "$GPGSA,A*1E\n"},
         {"? dropped", "$GP?RMC\r\n$", "$GPRMC\n"},
-        {"128 and above dropped, 22 kept, 21 dropped", "$A\xb0\x16\x15" "B$", "$A\x16" "B\n"},
+        {"128 and above dropped, 127 and 22 kept, 21 dropped", "$A\x80\xb0\x7f\x16\x15" "B$", "$A\x7f\x16" "B\n"},
+        {"4095 bytes without a $ are dropped", "$" + std::string(4199, 'x') + "$", std::string(105, 'x') + "\n"},
         {"two $ hand over a lone $", "$$", "$\n"},
         {"no $, no hand-off", "GPRMC,1\r\n", ""},
     };
@@ -121,6 +122,39 @@ TEST(ReceiveLoop, BaudRateAutoHuntsForTheSpeedAndAgainAfterAReconnection)
     loop.guard.lineSpeed.configure("9600");
     EXPECT_EQ(drive(9600, 3), " 9600 38400 9600");
     EXPECT_EQ(loop.console.take().find("baudRate=auto"), std::string::npos);
+}
+
+// The loop itself, as run() enters it: an open, a fix, silence, the
+// watchdog, the port closed and the 10-second pause before the next attempt.
+TEST(ReceiveLoop, TheWholeCycle)
+{
+    Guarded g;
+    fake::state.runThreads = false;
+    givePois(g.guard, {{8.8, 53.3, "far"}});
+    placeAt(g.guard, 8.8, 53.07);
+    g.guard.updateInterval = 20;
+    CSerial serial;
+    serial.setLog(&g.log);
+    fake::feed(rmc("5304.2000", "00848.0000") + "\r\n$");
+    fake::state.escapeAfterPauses = 0;
+    EXPECT_THROW(g.guard.receiveLoop(serial, 3), fake::Escape);
+    std::string out = g.console.take();
+    const char* expected[] = {"its now 22:13:20", "serial.open successfully\nReceived Data from serial Port\n", "\nlength=",
+                              "\nSorting", "Got no data since 30sec", "serial.Close() successfully\n"};
+    size_t at = 0;
+    for (const char* text : expected) {
+        at = out.find(text, at);
+        ASSERT_NE(at, std::string::npos) << text << " in\n" << out;
+    }
+    auto count = [&](const std::string& text) {
+        int n = 0;
+        for (size_t p = out.find(text); p != std::string::npos; p = out.find(text, p + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count("its now"), 1);
+    EXPECT_EQ(count("Sorting"), 2);  // around the first fix, and 20 s later
+    EXPECT_EQ(fake::callsNamed("Sleep 10000").size(), 1u);
+    EXPECT_EQ(fake::state.threads, std::vector<void (*)(void*)>{playFirstData});
 }
 
 }  // namespace

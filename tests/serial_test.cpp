@@ -8,75 +8,80 @@
 
 namespace {
 
+struct Port : Guarded {
+    CSerial serial;
+    Port() { serial.setLog(&log); }
+};
+
 TEST(Serial, OpenWritesTheFixedLineSettingsWhateverItIsAsked)
 {
-    Guarded g;
-    CSerial serial;
-    serial.setLog(&g.log);
-    EXPECT_EQ(serial.open(3, 9600, 8, 2, 2), 1);
-    EXPECT_EQ(g.console.take().substr(0, 56), "CSerial::setLog(Log _log) finished\nTry to open \\\\.\\COM3\n");
+    Port p;
+    EXPECT_EQ(p.serial.open(3, 9600, 8, 2, 2), 1);
+    EXPECT_EQ(p.console.take().substr(0, 56), "CSerial::setLog(Log _log) finished\nTry to open \\\\.\\COM3\n");
     const DCB& d = fake::state.portDcb;
     EXPECT_EQ(d.BaudRate, 38400u);
     EXPECT_EQ(d.StopBits, ONESTOPBIT);
     EXPECT_EQ(d.ByteSize, 8);
     EXPECT_EQ(d.Parity, 2);
+    EXPECT_EQ(d.wReserved, 0);
     DWORD flags;
     memcpy(&flags, reinterpret_cast<const char*>(&d) + 8, 4);
     EXPECT_EQ(flags & 0x7fff, 0x1893u);  // 0x1891 and parity checking
     EXPECT_EQ(fake::state.portTimeouts.ReadTotalTimeoutConstant + fake::state.portTimeouts.ReadTotalTimeoutMultiplier, 400u);
-
     fake::state.calls.clear();
-    EXPECT_EQ(serial.open(3, 38400, 8, 1, 0), 1);  // already open: left alone
-    EXPECT_EQ(g.console.take(), "hComm==INVALID_HANDLE_VALUE\n");
+    EXPECT_EQ(p.serial.open(3, 38400, 8, 1, 0), 1);  // already open: left alone
+    EXPECT_EQ(p.console.take(), "hComm==INVALID_HANDLE_VALUE\n");
     EXPECT_TRUE(fake::state.calls.empty());
 }
 
-TEST(Serial, EachFailureOfOpenCleansUpThenReports)
+// Each failing call: what open, Close or changeParams return, what they
+// report, and that the port is released before the report.
+TEST(Serial, EachFailureCleansUpThenReports)
 {
     const struct {
         const char* failing;
+        const char* operation;
+        int result;
         const char* message;
     } cases[] = {
-        {"CreateFileA", "Fehler beim Oeffnen des COM-Ports! in CreateFile()\n"},
-        {"GetCommTimeouts", "Fehler beim Oeffnen des COM-Ports! in GetCommTimeouts()\n"},
-        {"GetCommState", "Fehler beim \xD6" "ffnen des COM-Ports! in GetCommState()\n"},
-        {"SetCommState", "Fehler beim setzen der COM-Port Parameter in SetCommState()\n"},
+        {"CreateFileA", "open", 0, "Fehler beim Oeffnen des COM-Ports! in CreateFile()\n"},
+        {"GetCommTimeouts", "open", 0, "Fehler beim Oeffnen des COM-Ports! in GetCommTimeouts()\n"},
+        {"GetCommState", "open", 0, "Fehler beim \xD6" "ffnen des COM-Ports! in GetCommState()\n"},
+        {"SetCommState", "open", 0, "Fehler beim setzen der COM-Port Parameter in SetCommState()\n"},
+        // An unplugged receiver: the restore fails, and the device must still be released.
+        {"SetCommTimeouts", "Close", 0, "Fehler beim Schlie\xDF" "en des COM-Ports in SetCommTimeouts\n"},
+        {"SetCommState", "Close", 0, "Fehler beim Schlie\xDF" "en des COM-Ports in SetCommState()\n"},
+        {"GetCommState", "changeParams", 0, "Fehler beim \xC4" "ndern der COM-Port Parameter in GetCommState()\n"},
+        {"SetCommState", "changeParams", 0, "Fehler beim \xC4" "ndern der COM-Port Parameter in SetCommState\n"},
+        {"TransmitCommChar", "transmitChar", 1, "Fehler beim Schreiben auf COM-Port! in TransmitCommChar()\n"},
     };
     for (const auto& c : cases) {
-        Guarded g;
-        CSerial serial;
-        serial.setLog(&g.log);
+        Port p;
+        std::string op = c.operation;
+        if (op != "open") {
+            ASSERT_EQ(p.serial.open(3, 38400, 8, 1, 0), 1);
+        }
+        p.console.take();
         fake::state.failing.insert(c.failing);
-        EXPECT_EQ(serial.open(3, 38400, 8, 1, 0), 0) << c.failing;
-        std::string out = g.console.take();
-        EXPECT_EQ(out.substr(out.size() - strlen(c.message)), c.message) << c.failing;
-        EXPECT_FALSE(fake::state.portOpen) << c.failing;  // released before the report
+        int result = op == "open" ? p.serial.open(3, 38400, 8, 1, 0)
+                     : op == "Close" ? p.serial.Close()
+                     : op == "changeParams" ? p.serial.changeParams(9600, 8, 1, 0)
+                                            : p.serial.transmitChar('x');
+        EXPECT_EQ(result, c.result) << c.failing << " in " << op;
+        std::string out = p.console.take();
+        EXPECT_EQ(out.substr(out.size() - std::min(out.size(), strlen(c.message))), c.message) << c.failing << " in " << op;
+        EXPECT_EQ(fake::state.portOpen, op == "transmitChar") << c.failing << " in " << op;
     }
 }
 
-TEST(Serial, AFailedRestoreIsReportedButTheDeviceIsReleased)
-{
-    // What an unplugged receiver does; the next open must reach the new device.
-    Guarded g;
-    CSerial serial;
-    serial.setLog(&g.log);
-    ASSERT_EQ(serial.open(3, 38400, 8, 1, 0), 1);
-    g.console.take();
-    fake::state.failing.insert("SetCommState");
-    EXPECT_EQ(serial.Close(), 0);
-    EXPECT_EQ(g.console.take(), "Fehler beim Schlie\xDF" "en des COM-Ports in SetCommState()\n");
-    EXPECT_FALSE(fake::state.portOpen);
-    fake::state.calls.clear();
-    EXPECT_EQ(serial.Close(), 1);  // nothing open: no call
-    EXPECT_TRUE(fake::state.calls.empty());
-}
-
-TEST(Serial, ReadDeliversAtMostFourAndKeepsBytesBeforeATimeout)
+TEST(Serial, ReadDeliversAtMostFourAndKeepsBytesBeforeATimeoutClosedPortsDoNothing)
 {
     Guarded g;
     CSerial serial;
     char buffer[8] = {};
-    EXPECT_EQ(serial.read(buffer), 0);
+    EXPECT_EQ(serial.read(buffer) + serial.write("x", 1) + serial.transmitChar('x') + serial.changeParams(9600, 8, 1, 0), 0);
+    EXPECT_EQ(serial.Close(), 1);
+    EXPECT_TRUE(fake::state.calls.empty());
     ASSERT_EQ(serial.open(3, 38400, 8, 1, 0), 1);
     fake::feed("0123456789");
     EXPECT_EQ(serial.read(buffer), 4);
@@ -86,6 +91,11 @@ TEST(Serial, ReadDeliversAtMostFourAndKeepsBytesBeforeATimeout)
     fake::feed("ab");
     fake::state.line.push_back(fake::kReadError);
     EXPECT_EQ(serial.read(buffer), 2);
+    EXPECT_EQ(serial.changeParams(4800, 7, 2, 1), 1);
+    EXPECT_EQ(fake::state.portDcb.BaudRate * 1000 + fake::state.portDcb.ByteSize * 100 + fake::state.portDcb.StopBits * 10 +
+                  fake::state.portDcb.Parity,
+              4800721u);
+    EXPECT_EQ(serial.write("abc", 3), 3);
     EXPECT_EQ(g.console.take(), "");  // no log attached: nothing printed
 }
 

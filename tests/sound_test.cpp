@@ -19,17 +19,25 @@ namespace {
 
 constexpr int kRate = 8000;
 
-// ALSA's default device becomes a file of raw samples in the working directory.
+// ALSA's default device becomes a file of raw samples in the working
+// directory; they are taken once the last sound, the quarter second of
+// -5000, has been played to its end (10 s at most).
 std::vector<short> playCaptured(const InTempDir& dir, void (*play)())
 {
     writeFile("asound.conf", "pcm.!default { type file slave.pcm \"sink\" file \"" + dir.path +
                                  "/capture.raw\" format \"raw\" }\npcm.sink { type null }\n");
     setenv("ALSA_CONFIG_PATH", (dir.path + "/asound.conf").c_str(), 1);
     play();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // let the player finish
-    std::string raw = readFile("capture.raw");
-    std::vector<short> samples(raw.size() / 2);
-    memcpy(samples.data(), raw.data(), samples.size() * 2);
+    std::vector<short> samples;
+    for (int wait = 0; wait < 200; ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::string raw = readFile("capture.raw");
+        samples.assign(raw.size() / 2, 0);
+        memcpy(samples.data(), raw.data(), samples.size() * 2);
+        size_t tail = 0;
+        while (tail < samples.size() && samples[samples.size() - 1 - tail] == -5000) ++tail;
+        if (tail >= static_cast<size_t>(kRate / 4)) break;
+    }
     return samples;
 }
 
@@ -53,17 +61,6 @@ TEST(Sound, InnerAlarmGivesFourDingsEachCutOffByTheNextThenTheWarning)
         EXPECT_TRUE(ms > 60 && ms < 250) << "sound " << k << " after " << ms << " ms";  // about 100, never the whole second
     }
     EXPECT_EQ(s.size() - starts[4], static_cast<size_t>(kRate / 4));  // the last sound plays to its end
-}
-
-TEST(Sound, WithoutADeviceCallsReturnAndNothingIsPrinted)
-{
-    InTempDir dir;
-    writeFile("asound.conf", "pcm.!default { type hw card 97 }\n");
-    setenv("ALSA_CONFIG_PATH", (dir.path + "/asound.conf").c_str(), 1);
-    testing::internal::CaptureStderr();
-    for (int i = 0; i < 20; ++i) PlaySoundA("sounds\\ding.wav", nullptr, SND_FILENAME | SND_ASYNC);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 }  // namespace

@@ -14,11 +14,11 @@ const std::string kStars = std::string(65, '*') + "\n";
 const std::string kStart = kStars + "Programm started at 20231114 221320\nCSerial::setLog(Log _log) finished\n";
 const std::string kExit = "Programm exited at 20231114 221320\n" + kStars;
 
-std::string settings(int start, int port, const char* r1 = "0.300000", const char* r2 = "0.150000")
+std::string settings(int start, int port, const char* r1 = "0.300000", const char* r2 = "0.150000", const char* r4 = "0.050000")
 {
     return "startProgram=" + std::to_string(start) + "\ncomPort=" + std::to_string(port) + "\ntreshold_enableAlarm_1=" + r1 +
            "\ntreshold_enableAlarm_2=" + r2 +
-           "\ntreshold_enableAlarm_4=0.050000\nfullOutput=0\nupdateInterval=300\nmaxTimeNoData=30\n"
+           "\ntreshold_enableAlarm_4=" + r4 + "\nfullOutput=0\nupdateInterval=300\nmaxTimeNoData=30\n"
            "poiFile=vodudo\\gefahr.csv\nwriteLogFile=0\n";
 }
 
@@ -38,6 +38,8 @@ TEST(Startup, EachFailureEndsWithItsMessageTheExitBannerAndItsStatus)
         {"treshold_enableAlarm_2=0.01\ntreshold_enableAlarm_1=0.01\n",
          kStart + settings(0, -1, "0.010000", "0.010000") +
              "ERROR treshold_enableAlarm_2<treshold_enableAlarm_4!!! Are you sure???\n" + kExit, 78},
+        {"treshold_enableAlarm_1=0.2\ntreshold_enableAlarm_2=0.2\ntreshold_enableAlarm_4=0.2\n",
+         kStart + settings(0, -1, "0.200000", "0.200000", "0.200000") + "To start programm set startProgram=true\n" + kExit, 0},
         {"treshold_enableAlarm_1=nan\n", kStart + settings(0, -1, "nan") + radius1 + kExit, 78},
         {"baudRate=9601\n", kStart + settings(0, -1) + "baudRate=9601\n"
                               "ERROR baudRate=9601: give 4800, 9600, 19200, 38400, 57600, 115200 or auto\n" + kExit, 78},
@@ -77,14 +79,6 @@ TEST(Startup, BuiltinListFirstPoiFileOnlyWhenItIsEmpty)
         EXPECT_EQ(g.guard.poiCount, builtinHasPois ? 1 : 2);
         EXPECT_NE(out.find("serial.open failed\n"), std::string::npos);
     }
-}
-
-TEST(Startup, TimeOfDayAfterMidnightHasNoLeadingZeros)
-{
-    InTempDir dir;
-    fake::state.clockMs = 1700006709000LL;  // 2023-11-15 00:05:09
-    EXPECT_EQ(getTimeOfDay(), 509);
-    EXPECT_EQ(getDate(), 20231115);
 }
 
 }  // namespace
