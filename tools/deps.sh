@@ -1,6 +1,6 @@
 # What building and testing need, from Debian's packages. Sourced by the
 # other scripts; installs only what is missing (as root, or through sudo).
-POIGUARD_PACKAGES="cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev pkg-config libasound2-dev libsndfile1-dev valgrind gpsbabel osmium-tool"
+POIGUARD_PACKAGES="cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev pkg-config libasound2-dev libsndfile1-dev valgrind gpsbabel osmium-tool gpsd gpsd-clients socat"
 
 install_deps() { install_packages $POIGUARD_PACKAGES "$@"; }
 
