@@ -7,12 +7,7 @@ set -euo pipefail
 bin=$(realpath "$1")
 dir=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$dir"' EXIT
-fail=0
-check() {  # legend, then a command that must succeed
-    local legend=$1
-    shift
-    if "$@"; then echo "ok: $legend"; else echo "FAILED: $legend"; fail=1; fi
-}
+. "$(dirname "$0")/lib.sh"
 # A fresh working directory, the simulator on COM6 with the given options,
 # and poiguard running there until the shell condition holds; SIGNAL ends it.
 drive() {  # condition, simulator options...
@@ -26,9 +21,9 @@ drive() {  # condition, simulator options...
     for _ in $(seq 100); do [ -e COM6 ] && break; sleep 0.05; done
     "$bin/poiguard" > out.txt &
     local program=$!
-    for _ in $(seq 600); do grep -q "serial.open successfully" out.txt && break; sleep 0.1; done
+    wait_for 'grep -q "serial.open successfully" out.txt' || true
     kill -USR1 $simulator
-    for _ in $(seq 600); do eval "$until" && break; sleep 0.1; done
+    wait_for "$until" || true
     kill -"${SIGNAL:-TERM}" $program
     wait $program 2>/dev/null || true
 }

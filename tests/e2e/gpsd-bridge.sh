@@ -7,6 +7,7 @@
 # positions back.
 #   gpsd-bridge.sh BUILD_DIR
 set -euo pipefail
+. "$(dirname "$0")/lib.sh"
 bin=$(realpath "$1")
 unit=$(cd "$(dirname "$0")/../../packaging" && pwd)/poiguard-gpsd-bridge.service
 dir=$(mktemp -d)
@@ -20,7 +21,6 @@ gpsd_on
 mkdir vodudo && printf '23.56900, 55.79700, Vilnius_road\n' > vodudo/gefahr.csv
 printf 'startProgram=true\ncomPort=5\nmaxTimeNoData=3\n' > config.txt
 "$bin/poiguard" > out.txt &
-wait_for() { for _ in $(seq ${WAIT:-600}); do eval "$1" && return 0; sleep 0.1; done; return 1; }
 wait_for 'grep -q "^length=" out.txt' || { echo "FAILED: no position through the bridge"; head -30 out.txt; exit 1; }
 echo "ok: positions through gpsd and the bridge"
 kill $gpsd; pkill -f "gpsfake.*$port" || true

@@ -8,12 +8,7 @@ set -euo pipefail
 deb=$(realpath "$1") sim=$(realpath "$2")/gpssim
 dir=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$dir"' EXIT
-fail=0
-check() {  # legend, then a command that must succeed
-    local legend=$1
-    shift
-    if "$@"; then echo "ok: $legend"; else echo "FAILED: $legend"; fail=1; fi
-}
+. "$(dirname "$0")/lib.sh"
 dpkg-deb -c "$deb" | awk '{print substr($6, 2)}' | grep -v '/$' > "$dir/files"
 dpkg -i "$deb" > /dev/null
 check "installed: poiguard --version" test "$(poiguard --version)" = "poiguard $(dpkg-deb -f "$deb" Version)"
@@ -30,7 +25,7 @@ printf 'startProgram=true\ncomPort=5\nmaxTimeNoData=3\n' > config.txt
 "$sim" --link COM5 --route 53.0720,8.8000:53.0760,8.8000 --speed 90 --rate 2 --scale 5 --hold 0 2>/dev/null &
 for _ in $(seq 100); do [ -e COM5 ] && break; sleep 0.05; done
 /usr/bin/poiguard > out.txt &
-for _ in $(seq 300); do grep -q "POI in the near 0.1" out.txt && break; sleep 0.1; done
+wait_for 'grep -q "POI in the near 0.1" out.txt' || true
 kill $!
 check "the built-in list is the package's" grep -q "SUCCESS Loading POI list from /etc/poiguard/vodudo/gefahr.csv ... ready, found 0 POIs" out.txt
 check "positions" grep -q "^length=00848.0000 (8.800000) wide=5304.3" out.txt

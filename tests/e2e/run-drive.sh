@@ -7,6 +7,7 @@
 # ROUTE, POIS, SIMFLAGS and SETTINGS (more lines of config.txt) change the drive.
 #   run-drive.sh GPSSIM WORKDIR LINK LAST_LINE COMMAND...
 set -euo pipefail
+. "$(dirname "$0")/lib.sh"
 sim=$(realpath "$1") dir=$2 link=$3 last=$4
 shift 4
 mkdir -p "$dir/vodudo"
@@ -24,8 +25,8 @@ POIGUARD_SOUND_TRACE=1 "$@" > out.txt 2> err.txt &
 program=$!
 # The drive starts once the program has the port open, however long it took
 # to get there (valgrind, Wine, qemu, a loaded machine).
-for _ in $(seq 600); do grep -q "serial.open successfully" out.txt && break; sleep 0.1; done
+wait_for 'grep -q "serial.open successfully" out.txt' || true
 kill -USR1 $simulator
-for _ in $(seq 600); do grep -qF -- "$last" out.txt && break; sleep 0.1; done
+wait_for 'grep -qF -- "$last" out.txt' || true
 kill $program $simulator 2>/dev/null || true
 wait $program $simulator 2>/dev/null || true
