@@ -39,6 +39,7 @@ TEST(Parser, TableOfSentencesFromNoPosition)
         {"south and west are negative", "$GPRMC,123519,A,4807.038,S,01131.000,W,022.4,084.4,230394,003.1,W*65", true,
          -11.516667, -48.1173},
         {"any talker", framed("GNRMC,1,A,4807.038,N,01131.000,E,,,,,,A"), true, 11.516667, 48.1173},
+        {"seven fields and blanks around them", framed("GPRMC,1, A ,4807.038 , N,01131.000,E"), true, 11.516667, 48.1173},
         {"on the equator and the meridian", framed("INRMC,1,A,0000.000,N,00000.000,E,,,,,,D"), true, 0, 0},
         {"lower-case checksum", "$GPRMC,205246.00,A,4405.556,N,12118.398,W,000.0,000.0,090605,0.0,E*4d", true, -121.306633, 44.0926},
         {"line noise after the checksum", "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A;*x*", true,
@@ -89,6 +90,7 @@ TEST(Parser, PositionLineShowsTheFieldsAsReceivedAndBufferGetsBlanks)
     std::string out = g.console.take();
     EXPECT_EQ(out.substr(out.find("length=")), "length=01131.000 (-11.516667) wide=4807.038 (-48.117300) PoiListSorted=1\n");
     EXPECT_STREQ(sentence, "$GPRMC 123519 A 4807.038 S 01131.000 W 022.4 084.4 230394 003.1 W*65");
+    EXPECT_NEAR(g.guard.rules.kmh(), 22.4 * 1.852, 1e-9);  // the speed field reaches the warning rules
 }
 
 // Consecutive sentences from no position: each taken or refused, and what the

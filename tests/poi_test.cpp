@@ -23,6 +23,7 @@ TEST(Loader, TableOfFiles)
         {"empty CR LF lines are skipped", "\r\n9.1,53.0,A\r\n\r\n8.0,50.0,B", 2, false, "A"},
         {"a lone blank stops reading", "9.1,53.0,A\n \n8.0,50.0,B\n", 1, true, "A"},
         {"four tokens", "9.1,53.0,A B\n", 0, true, nullptr},
+        {"two fields", "9.1,53.0\n", 0, true, nullptr},
         {"coordinates that are not numbers", "9.1,53.0x,A\n", 0, true, nullptr},
         {"an infinite coordinate", "inf,53.0,A\n", 0, true, nullptr},
         {"a long name is cut to 31 characters", "9.1,53.0," + std::string(40, 'n') + "\n", 1, false,
@@ -42,7 +43,9 @@ TEST(Loader, TableOfFiles)
             << c.legend;
         ASSERT_EQ(g.guard.poiCount, c.count) << c.legend;
         if (c.firstName) {
-            EXPECT_STREQ(g.guard.poiList[0].name, c.firstName) << c.legend;
+            const Poi& p = g.guard.poiList[0];
+            EXPECT_STREQ(p.name, c.firstName) << c.legend;
+            EXPECT_EQ(p.alarm1Fired + p.alarm2Fired + p.alarm4Fired, 0) << c.legend;  // every level armed
         }
     }
 }

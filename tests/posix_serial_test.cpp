@@ -77,6 +77,10 @@ TEST(PosixSerial, LineSettingsRoundTrip)
                   std::vector<int>({baud, set.StopBits, int(set.fOutX), int(set.fInX)}));
     }
     EXPECT_FALSE(GetCommState(INVALID_HANDLE_VALUE, &dcb));
+    EXPECT_TRUE(TransmitCommChar(h, 'x'));
+    char sent[2] = {};
+    EXPECT_EQ(read(pty.master, sent, 2), 1);
+    EXPECT_EQ(sent[0], 'x');
     CloseHandle(h);
 }
 

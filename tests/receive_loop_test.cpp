@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "alarm/sounds.h"
@@ -82,7 +83,7 @@ TEST(ReceiveLoop, BaudRateAutoHuntsForTheSpeedAndAgainAfterAReconnection)
         loop.guard.disconnect(loop.serial, loop.st);
         loop.guard.connect(loop.serial, loop.st);
         for (int i = 0; i < seconds; ++i) {
-            fake::feed(rmc("5300.000", "00900.000") + "\r\n");
+            fake::feed("$GPTXT,no checksum\r\n" + rmc("5300.000", "00900.000") + "\r\n");
             fake::state.line.insert(fake::state.line.end(), {fake::kTimeout, fake::kTimeout, fake::kTimeout});
         }
         loop.drain();
@@ -133,6 +134,7 @@ TEST(ReceiveLoop, TheWholeCycle)
     EXPECT_EQ(count("its now"), 1);
     EXPECT_EQ(count("Sorting"), 2);  // around the first fix, and 20 s later
     EXPECT_EQ(fake::callsNamed("Sleep 10000").size(), 1u);
+    EXPECT_GE(std::count(fake::state.calls.begin(), fake::state.calls.end(), "Sleep 1"), 70);  // after each empty read
     EXPECT_EQ(fake::state.clockMs / 1000 - 1700000000, 31 + 10);
     EXPECT_EQ(fake::state.threads, std::vector<void (*)(void*)>{playFirstData});
 }
