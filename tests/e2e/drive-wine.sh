@@ -10,7 +10,7 @@ linux=$(realpath "$1") zip=$(realpath "$2") wine=$3
 here=$(cd "$(dirname "$0")" && pwd)
 : "${WINEPREFIX:?}"
 dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
+trap 'rm -rf "$dir" || true' EXIT
 
 mkdir "$dir/unpacked" && (cd "$dir/unpacked" && cmake -E tar xf "$zip")
 win=$dir/unpacked/poiguard

@@ -8,7 +8,7 @@ set -euo pipefail
 bin=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
+trap 'rm -rf "$dir" || true' EXIT
 runner=()
 [ "${2:-}" = valgrind ] && runner=(valgrind --log-file="$dir/valgrind.txt" --leak-check=no)
 fail=0

@@ -6,7 +6,7 @@
 set -euo pipefail
 bin=$(realpath "$1")
 dir=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$dir"' EXIT
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$dir" || true' EXIT
 . "$(dirname "$0")/lib.sh"
 # A fresh working directory, the simulator on COM6 with the given options,
 # and poiguard running there until the shell condition holds; SIGNAL ends it.

@@ -11,7 +11,7 @@ set -euo pipefail
 bin=$(realpath "$1")
 unit=$(cd "$(dirname "$0")/../../packaging" && pwd)/poiguard-gpsd-bridge.service
 dir=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null; pkill -f "gpsfake.*$port" 2>/dev/null; rm -rf "$dir"' EXIT
+trap 'kill $(jobs -p) 2>/dev/null || true; pkill -f "gpsfake.*$port" 2>/dev/null || true; rm -rf "$dir" || true' EXIT
 cd "$dir"
 port=$((20000 + $$ % 10000))
 bridge=$(sed -n 's/^ExecStart=//p' "$unit" | sed "s|/run/poiguard-gps/tty|$dir/COM5|; s|gpspipe -r|gpspipe -r localhost\\\\:$port|")

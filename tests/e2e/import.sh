@@ -7,7 +7,7 @@ set -euo pipefail
 bin=$(realpath "$1")
 import=$(cd "$(dirname "$0")/../../tools" && pwd)/import-pois
 dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
+trap 'rm -rf "$dir" || true' EXIT
 cd "$dir"
 fail=0
 same() {  # legend, expected text, file; coordinates may differ by 0.00001 (OV2 keeps five decimals)

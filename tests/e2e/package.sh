@@ -7,7 +7,7 @@
 set -euo pipefail
 deb=$(realpath "$1") sim=$(realpath "$2")/gpssim
 dir=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$dir"' EXIT
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$dir" || true' EXIT
 . "$(dirname "$0")/lib.sh"
 dpkg-deb -c "$deb" | awk '{print substr($6, 2)}' | grep -v '/$' > "$dir/files"
 dpkg -i "$deb" > /dev/null
