@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 install_arm64
 cmake -S . -B build-arm64 -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-arm64 -j"$(nproc)" --target poiguard poiguard_tests
-[ -x build/gpssim ] || { cmake -S . -B build >/dev/null && cmake --build build -j"$(nproc)" --target gpssim; }
+[ -x build/gpssim ] || { cmake -S . -B build -DPOIGUARD_TESTS=OFF >/dev/null && cmake --build build -j"$(nproc)" --target gpssim; }
 echo "== arm64 unit tests under qemu-aarch64"
 qemu-aarch64 build-arm64/tests/poiguard_tests
 echo "== arm64 drive under qemu-aarch64"

@@ -8,9 +8,9 @@ cd "$(dirname "$0")/.."
 . tools/deps.sh
 install_deps g++-mingw-w64-x86-64 wine64 googletest
 
-cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null 2>&1
+cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release -DPOIGUARD_TESTS=ON >/dev/null 2>&1
 cmake --build build-win -j"$(nproc)"
-[ -x build/gpssim ] || { cmake -S . -B build >/dev/null && cmake --build build -j"$(nproc)" --target gpssim poiguard; }
+[ -x build/gpssim ] || { cmake -S . -B build -DPOIGUARD_TESTS=OFF >/dev/null && cmake --build build -j"$(nproc)" --target gpssim poiguard; }
 
 wine=/usr/lib/wine/wine64
 export WINEPREFIX=$PWD/build-win/wineprefix WINEDEBUG=-all

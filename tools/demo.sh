@@ -4,8 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/deps.sh
-install_deps
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+install_build_deps
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOIGUARD_TESTS=OFF >/dev/null
 cmake --build build -j"$(nproc)" --target poiguard gpssim soundgen
 
 demo=$(pwd)/demo

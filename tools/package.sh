@@ -15,7 +15,7 @@ for arch in "${arches[@]}"; do
         install_arm64
         flags+=(-DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake)
     else
-        install_deps dpkg-dev file
+        install_build_deps dpkg-dev file
     fi
     cmake -S . -B "build-deb-$arch" "${flags[@]}" >/dev/null
     cmake --build "build-deb-$arch" -j"$(nproc)" --target poiguard soundgen sounds changelog

@@ -7,11 +7,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/deps.sh
-install_deps g++-mingw-w64-x86-64
+install_build_deps g++-mingw-w64-x86-64
 version=$(sed -n 's/^project(poiguard VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-win -j"$(nproc)" --target poiguard
-[ -x build/soundgen ] || { cmake -S . -B build >/dev/null && cmake --build build -j"$(nproc)" --target soundgen; }
+cmake -S . -B build-win-release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
+    -DPOIGUARD_TESTS=OFF >/dev/null
+cmake --build build-win-release -j"$(nproc)" --target poiguard
+[ -x build/soundgen ] || { cmake -S . -B build -DPOIGUARD_TESTS=OFF >/dev/null && cmake --build build -j"$(nproc)" --target soundgen; }
 
 name=poiguard  # unpacked to C:\ it is the folder of the built-in POI list
 zip=poiguard-$version-win64.zip
@@ -19,7 +20,7 @@ stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 mkdir -p "$stage/$name/sounds" "$stage/$name/vodudo"
 crlf() { sed 's/\r*$/\r/' "$1" > "$2"; }
-cp build-win/poiguard.exe "$stage/$name/"
+cp build-win-release/poiguard.exe "$stage/$name/"
 build/soundgen "$stage/$name/sounds"
 crlf packaging/windows/config.txt "$stage/$name/config.txt"
 sed "s/VERSION/$version/" packaging/windows/README.txt > "$stage/README.txt"
