@@ -20,10 +20,17 @@ add_custom_target(sounds ALL DEPENDS ${SOUNDS_DIR}/ding.wav)
 
 set(DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/poiguard)
 set(CHANGELOG_GZ ${CMAKE_BINARY_DIR}/changelog.gz)
+set(MAN_PAGES)
+foreach(page poiguard poiguard-import-pois)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${page}.1.gz
+                     COMMAND gzip -n -9 -c ${CMAKE_SOURCE_DIR}/packaging/${page}.1 > ${CMAKE_BINARY_DIR}/${page}.1.gz
+                     DEPENDS ${CMAKE_SOURCE_DIR}/packaging/${page}.1)
+  list(APPEND MAN_PAGES ${CMAKE_BINARY_DIR}/${page}.1.gz)
+endforeach()
 add_custom_command(OUTPUT ${CHANGELOG_GZ}
                    COMMAND gzip -n -9 -c ${CMAKE_SOURCE_DIR}/packaging/changelog > ${CHANGELOG_GZ}
                    DEPENDS ${CMAKE_SOURCE_DIR}/packaging/changelog)
-add_custom_target(changelog ALL DEPENDS ${CHANGELOG_GZ})
+add_custom_target(changelog ALL DEPENDS ${CHANGELOG_GZ} ${MAN_PAGES})
 
 install(TARGETS poiguard RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(PROGRAMS tools/import-pois DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME poiguard-import-pois)
@@ -35,6 +42,7 @@ install(FILES packaging/vodudo/gefahr.csv DESTINATION ${BUILTIN_POI_DIR})
 install(FILES packaging/poiguard.service packaging/poiguard-gpsd-bridge.service DESTINATION lib/systemd/system)
 install(FILES README.md packaging/copyright ${CHANGELOG_GZ} DESTINATION ${DOC_DIR})
 install(FILES packaging/99-poiguard-gps.rules DESTINATION ${DOC_DIR}/examples)
+install(FILES ${MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME poiguard)
