@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr int kBaudRate = 38400;
 constexpr int kByteSize = 8;
 constexpr int kStopBits = 1;
 constexpr int kParity = 0;
@@ -49,7 +48,7 @@ void CPoiGuard::setupReceive(CSerial& serial, ReceiveState& st)
 void CPoiGuard::connect(CSerial& serial, ReceiveState& st)
 {
     st.lastDataTime = serial.getTime(0);
-    st.portOpen = serial.open(st.portNumber, kBaudRate, kByteSize, kStopBits, kParity);
+    st.portOpen = serial.open(st.portNumber, kLineBaudRate, kByteSize, kStopBits, kParity);
     if (st.portOpen == 1) {
         log->print("serial.open successfully\n");
         if (lineSpeed.given() && !lineSpeed.start(serial, log, st.lastDataTime)) st.portOpen = 0;

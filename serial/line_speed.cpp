@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr int kDefaultBaud = 38400;  // what open() sets
 constexpr int kByteSize = 8;
 constexpr int kStopBits = ONESTOPBIT;
 constexpr int kParity = NOPARITY;
@@ -47,7 +46,7 @@ bool LineSpeed::start(CSerial& serial, Log* log, int now)
         trying = true;
         return trySpeed(serial, log, now);  // the speed found last time first
     }
-    if (baud == 0 || baud == kDefaultBaud) return true;
+    if (baud == 0 || baud == kLineBaudRate) return true;
     return serial.changeParams(baud, kByteSize, kStopBits, kParity) == 1;
 }
 

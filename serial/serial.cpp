@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr DWORD kLineBaudRate = 38400;  // whatever open() is asked for
 constexpr DWORD kTimeoutMs = 200;       // every member of COMMTIMEOUTS
 
 }  // namespace

@@ -32,5 +32,8 @@ private:
     int logEnabled;
 };
 
+// The line speed open() sets, whatever it is asked for.
+constexpr int kLineBaudRate = 38400;
+
 // Bytes that one read() hands back at most.
 constexpr int kReadChunk = 4;
