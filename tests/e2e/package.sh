@@ -7,7 +7,7 @@
 set -euo pipefail
 deb=$(realpath "$1") sim=$(realpath "$2")/gpssim
 dir=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$dir" || true' EXIT
+trap 'rm -rf "$dir" || true' EXIT
 . "$(dirname "$0")/lib.sh"
 dpkg-deb -c "$deb" | awk '{print substr($6, 2)}' | grep -v '/$' > "$dir/files"
 dpkg -i "$deb" > /dev/null
@@ -18,15 +18,9 @@ exposure=$(systemd-analyze security --offline=true /lib/systemd/system/poiguard.
 check "the service's exposure is low: $exposure" awk "BEGIN { exit !($exposure < 2) }"
 
 # The installed program, its sounds and its (empty) built-in list.
-mkdir -p "$dir/run/vodudo" && cd "$dir/run"
-ln -s /usr/share/poiguard/sounds sounds
-printf '8.80000, 53.07400, Blitzer\n' > vodudo/gefahr.csv
-printf 'startProgram=true\ncomPort=5\nmaxTimeNoData=3\n' > config.txt
-"$sim" --link COM5 --route 53.0720,8.8000:53.0760,8.8000 --speed 90 --rate 2 --scale 5 --hold 0 2>/dev/null &
-for _ in $(seq 100); do [ -e COM5 ] && break; sleep 0.05; done
-/usr/bin/poiguard > out.txt &
-wait_for 'grep -q "POI in the near 0.1" out.txt' || true
-kill $!
+mkdir -p "$dir/run" && ln -s /usr/share/poiguard/sounds "$dir/run/sounds"
+"$(dirname "$0")/run-drive.sh" "$sim" "$dir/run" "$dir/run/COM5" 'grep -q "POI in the near 0.1" out.txt' /usr/bin/poiguard
+cd "$dir/run"
 check "the built-in list is the package's" grep -q "SUCCESS Loading POI list from /etc/poiguard/vodudo/gefahr.csv ... ready, found 0 POIs" out.txt
 check "positions" grep -q "^length=00848.0000 (8.800000) wide=5304.3" out.txt
 check "a near-POI line" grep -q "POI in the near 0.1.*name=Blitzer" out.txt
