@@ -7,6 +7,7 @@
 //   poi      the POI loader, then ordering and the proximity check
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,8 +20,8 @@ void resetTestPlatform();  // tests/fake_platform.cpp
 
 namespace {
 
-const Poi kPois[] = {{8.8000, 53.0740, "A", 0, 0, 0}, {8.8015, 53.0680, "B", 0, 0, 0},
-                     {9.5000, 53.2000, "far", 0, 0, 0}, {8.8000, 53.0740, "same", 0, 0, 0}};
+const Poi kPois[] = {{8.8000, 53.0740, "A", 0, 0, 0, 0}, {8.8015, 53.0680, "B", 0, 0, 0, 0},
+                     {9.5000, 53.2000, "far", 0, 0, 0, 0}, {8.8000, 53.0740, "same", 0, 0, 0, 0}};
 
 void givePoiList(CPoiGuard& guard)
 {
@@ -58,6 +59,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (target == "rmc") {
         std::vector<char> sentence(data, data + size);
         sentence.push_back('\0');
+        // Each field's coordinate, read with from_chars where it applies and
+        // atof elsewhere, must be atof's to the last bit.
+        for (const char* field = sentence.data(); field; field = strchr(field, ',')) {
+            if (*field == ',') ++field;
+            std::string token(field, strcspn(field, ","));
+            double d = atof(token.c_str()) / 100.0, expected = floor(d) + (100.0 * (d - floor(d))) / 60.0;
+            double got = CPoiGuard::nmeaToDegrees(token.c_str());
+            if (memcmp(&got, &expected, sizeof got) != 0) abort();
+        }
         guard.position.known = size & 1;
         guard.lastPosLength = (size & 1) ? 8.8 : 0.0;
         guard.lastPosWide = (size & 1) ? 53.07 : 0.0;

@@ -59,39 +59,30 @@ TEST(Proximity, ADistanceEqualToARadius)
     EXPECT_EQ(a.console.take().find("POI in the near", 80), std::string::npos);  // one near line, the first pass's
 }
 
-TEST(Proximity, WalkStopsAtTheFirstPoiBeyond30Km)
+// The walk from the nearest POI: nothing before the list is ordered; ten
+// nearest-POI lines at most; every POI in range sounds, two inner alarms in
+// one pass; it stops at the first POI beyond 30 km and leaves the rest alone.
+TEST(Proximity, WalkOfTheOrderedList)
 {
-    Alarmed a({{kLength, wideNorthOf(kWide, 0.2), "A"}, {kLength, wideNorthOf(kWide, 12), "B"},
-               {kLength, wideNorthOf(kWide, 31), "C"}, {kLength, kWide, "behind"}});
-    a.guard.poiList[3].alarm1Fired = 1;
-    a.guard.checkAlarms(kLength, kWide);
-    std::string out = a.console.take();
-    EXPECT_EQ(out.substr(0, out.find("name=         B")),
-              "nearest POI: name=         A 0.200000 km    length=9.000000 wide=53.001799 \n"
-              "POI in the near 0.200000 km    length=9.000000 wide=53.001799 name=A\n"
-              "nearest POI: ");
-    EXPECT_EQ(out.substr(out.find("nearest POI: name=         C")),
-              "nearest POI: name=         C 31.000000 km    length=9.000000 wide=53.278790 \n"
-              "2 POIs are in the radius of 30km\n");
-    ASSERT_EQ(fake::state.threads.size(), 1u);
-    EXPECT_EQ(a.guard.poiList[3].alarm1Fired, 1);  // not examined
-}
-
-TEST(Proximity, SilentUntilOrderedTenLinesAtMostTwoInnerAlarmsInOnePass)
-{
-    Alarmed a({{kLength, kWide, "A"}, {kLength, kWide, "B"}, {9.1, 53, "c"}, {9.1, 53, "d"}, {9.1, 53, "e"}, {9.1, 53, "f"},
-               {9.1, 53, "g"}, {9.1, 53, "h"}, {9.1, 53, "i"}, {9.1, 53, "j"}, {9.1, 53, "k"}, {9.1, 53, "l"}});
+    Alarmed a({{kLength, kWide, "A"}, {kLength, wideNorthOf(kWide, 0.2), "B"}, {kLength, kWide, "C"}, {9.1, 53, "d"},
+               {9.1, 53, "e"}, {9.1, 53, "f"}, {9.1, 53, "g"}, {9.1, 53, "h"}, {9.1, 53, "i"}, {9.1, 53, "j"}, {9.1, 53, "k"},
+               {kLength, wideNorthOf(kWide, 31), "far"}, {kLength, kWide, "behind"}});
     a.guard.PoiListSorted = 0;
     a.guard.checkAlarms(kLength, kWide);
     EXPECT_EQ(a.console.take(), "");
     a.guard.PoiListSorted = 1;
     a.guard.checkAlarms(kLength, kWide);
     std::string out = a.console.take();
+    EXPECT_EQ(out.substr(0, out.find("nearest POI: name=         C")),
+              "nearest POI: name=         A 0.000000 km    length=9.000000 wide=53.000000 \n"
+              "POI in the near 0.000000 km    length=9.000000 wide=53.000000 name=A\n"
+              "nearest POI: name=         B 0.200000 km    length=9.000000 wide=53.001799 \n"
+              "POI in the near 0.200000 km    length=9.000000 wide=53.001799 name=B\n");
     int lines = 0;
     for (size_t at = out.find("nearest POI"); at != std::string::npos; at = out.find("nearest POI", at + 1)) ++lines;
     EXPECT_EQ(lines, 10);
-    EXPECT_EQ(out.find("radius of 30km"), std::string::npos);
-    EXPECT_EQ(fake::state.threads, (std::vector<void (*)(void*)>{playAlarm4, playAlarm4}));
+    EXPECT_EQ(out.substr(out.size() - 34), "11 POIs are in the radius of 30km\n");
+    EXPECT_EQ(fake::state.threads, (std::vector<void (*)(void*)>{playAlarm4, playAlarm1, playAlarm4}));
 }
 
 TEST(WarningRules, ConeSpeedsAndRadii)

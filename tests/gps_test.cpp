@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <random>
 
 #include "alarm/sounds.h"
 #include "fake_platform.h"
@@ -64,21 +63,6 @@ TEST(Parser, TableOfSentencesFromNoPosition)
         EXPECT_EQ(g.guard.position.known, c.taken) << c.legend;
         EXPECT_NEAR(g.guard.lastPosLength, c.length, 5e-7) << c.legend;
         EXPECT_NEAR(g.guard.lastPosWide, c.wide, 5e-7) << c.legend;
-    }
-}
-
-// Coordinates are read with from_chars where it applies and atof elsewhere;
-// either way the value must be atof's to the last bit.
-TEST(Parser, CoordinatesAreReadExactlyAsAtofReadsThem)
-{
-    std::vector<std::string> tokens = {"", ".", "7.", "-0", "+12", " 12", "1e5", "12abc", "0x1A", "1e400", "1e-400",
-                                       "inf", "nan", "4807.03800000000000000000000000000001", "1.2.3"};
-    std::mt19937 random(3);
-    for (int i = 0; i < 2000; ++i) tokens.push_back(std::to_string(random() % 18000) + "." + std::to_string(random() % 10000000));
-    for (const std::string& t : tokens) {
-        double d = atof(t.c_str()) / 100.0, expected = floor(d) + (100.0 * (d - floor(d))) / 60.0;
-        double got = CPoiGuard::nmeaToDegrees(t.c_str());
-        EXPECT_EQ(memcmp(&got, &expected, sizeof got), 0) << "\"" << t << "\": " << got << " against " << expected;
     }
 }
 
