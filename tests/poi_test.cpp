@@ -50,14 +50,6 @@ TEST(Loader, TableOfFiles)
     }
 }
 
-TEST(Distance, KnownValuesAndZeroOnTheSpot)
-{
-    EXPECT_NEAR(CPoiGuard::greatCircleDistance(0, 1, 0, 0), 111.19493, 0.001);
-    EXPECT_NEAR(CPoiGuard::greatCircleDistance(9.127, 9.137, 53.07033, 53.07033), 0.66810, 0.001);
-    EXPECT_NEAR(CPoiGuard::greatCircleDistance(9.127, 9.127, 53.07033, 53.08033), 1.11195, 0.001);
-    EXPECT_LT(CPoiGuard::greatCircleDistance(11.516667, 11.516667, 48.1173, 48.1173), 0.001);  // acos alone: NaN
-}
-
 // Many ties and POIs right on the position: nearest first, latches moving
 // with their POIs, the order confirmed; nothing before a position is known.
 TEST(Ordering, NearestFirstWithTiesLatchesAndTheLogLines)

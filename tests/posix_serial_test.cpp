@@ -34,33 +34,11 @@ struct Pty : Guarded {
     }
 };
 
-TEST(PosixSerial, OpenAppliesTheLineSettingsReadsWithoutNulAndCloseRestores)
-{
-    Pty pty;
-    termios before = pty.settings();
-    ASSERT_EQ(pty.serial.open(7, 38400, 8, 1, 0), 1);
-    termios during = pty.settings();
-    EXPECT_FALSE(during.c_lflag & (ICANON | ECHO));
-    EXPECT_EQ(cfgetispeed(&during), static_cast<speed_t>(B38400));
-    EXPECT_EQ(during.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS | CLOCAL), static_cast<tcflag_t>(CS8 | CLOCAL));
-    EXPECT_FALSE(during.c_iflag & (IXON | IXOFF));
-    EXPECT_EQ(CreateFileA("\\\\.\\COM7", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr),
-              INVALID_HANDLE_VALUE);  // opened exclusively
-    ASSERT_EQ(write(pty.master, "A\0B", 3), 3);
-    char buffer[4] = {};
-    EXPECT_EQ(pty.serial.read(buffer), 2);  // the third byte's time-out ends the read
-    EXPECT_EQ(std::string(buffer, 2), "AB");
-    EXPECT_EQ(pty.serial.Close(), 1);
-    termios after = pty.settings();
-    EXPECT_EQ(after.c_lflag, before.c_lflag);
-    EXPECT_EQ(after.c_cflag, before.c_cflag);
-    EXPECT_EQ(after.c_iflag, before.c_iflag);
-}
-
-// Line settings written with SetCommState read back alike from the terminal,
-// at every speed baudRate=auto tries. (A pseudo-terminal keeps no byte size
-// or parity.)
-TEST(PosixSerial, LineSettingsRoundTrip)
+// Every speed baudRate=auto tries reads back alike (a pseudo-terminal keeps
+// no byte size or parity); open applies the line settings and holds the
+// terminal alone, a NUL byte is dropped, a time-out ends a read, Close
+// restores the terminal; a hang-up fails the read at once; only terminals open.
+TEST(PosixSerial, ATerminalAsTheComPort)
 {
     Pty pty;
     HANDLE h = CreateFileA("\\\\.\\COM7", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -78,22 +56,34 @@ TEST(PosixSerial, LineSettingsRoundTrip)
     }
     EXPECT_FALSE(GetCommState(INVALID_HANDLE_VALUE, &dcb));
     EXPECT_TRUE(TransmitCommChar(h, 'x'));
-    char sent[2] = {};
-    EXPECT_EQ(read(pty.master, sent, 2), 1);
-    EXPECT_EQ(sent[0], 'x');
+    char buffer[4] = {};
+    EXPECT_EQ(read(pty.master, buffer, 2), 1);
+    EXPECT_EQ(buffer[0], 'x');
     CloseHandle(h);
-}
 
-TEST(PosixSerial, HangUpFailsTheReadAtOnceAndOnlyTerminalsOpen)
-{
-    Pty pty;
-    HANDLE h = CreateFileA("\\\\.\\COM7", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    termios before = pty.settings();
+    ASSERT_EQ(pty.serial.open(7, 38400, 8, 1, 0), 1);
+    termios during = pty.settings();
+    EXPECT_FALSE(during.c_lflag & (ICANON | ECHO));
+    EXPECT_EQ(cfgetispeed(&during), static_cast<speed_t>(B38400));
+    EXPECT_EQ(during.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS | CLOCAL), static_cast<tcflag_t>(CS8 | CLOCAL));
+    EXPECT_FALSE(during.c_iflag & (IXON | IXOFF));
+    EXPECT_EQ(CreateFileA("\\\\.\\COM7", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+    ASSERT_EQ(write(pty.master, "A\0B", 3), 3);
+    EXPECT_EQ(pty.serial.read(buffer), 2);  // the third byte's time-out ends the read
+    EXPECT_EQ(std::string(buffer, 2), "AB");
+    EXPECT_EQ(pty.serial.Close(), 1);
+    termios after = pty.settings();
+    EXPECT_EQ(std::vector<tcflag_t>({after.c_lflag, after.c_cflag, after.c_iflag}),
+              std::vector<tcflag_t>({before.c_lflag, before.c_cflag, before.c_iflag}));
+
+    h = CreateFileA("\\\\.\\COM7", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     COMMTIMEOUTS forever = {0, 0, 0, 0, 0};  // a read that does not fail would hang the test
     ASSERT_TRUE(SetCommTimeouts(h, &forever));
     close(pty.master);  // the receiver unplugged
-    char c;
     DWORD got = 99;
-    EXPECT_FALSE(ReadFile(h, &c, 1, &got, nullptr));
+    EXPECT_FALSE(ReadFile(h, buffer, 1, &got, nullptr));
     EXPECT_EQ(got, 0u);
     CloseHandle(h);
     writeFile("COM8", "not a terminal");

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# tools/import-pois on small inputs made here: a GPX file, the same data as
-# KML and OV2 (converted by gpsbabel), OpenStreetMap XML and PBF; each list is
-# then loaded by the built poiguard. Bad inputs leave no output behind.
+# tools/import-pois on small inputs: a GPX file, the same data as KML and OV2
+# (converted by gpsbabel), OpenStreetMap XML and PBF (from import/); each list
+# is then loaded by the built poiguard. Bad inputs leave no output behind.
 #   import.sh BUILD_DIR
 set -euo pipefail
 bin=$(realpath "$1")
-import=$(cd "$(dirname "$0")/../../tools" && pwd)/import-pois
+here=$(cd "$(dirname "$0")" && pwd)
+import=$here/../../tools/import-pois
 dir=$(mktemp -d)
 trap 'rm -rf "$dir" || true' EXIT
 cd "$dir"
@@ -18,27 +19,9 @@ same() {  # legend, expected text, file; coordinates may differ by 0.00001 (OV2 
         echo "ok: $1"
     else printf 'FAILED: %s\n%s\n' "$1" "$(diff <(echo "$2") "$3")"; fail=1; fi
 }
-cat > in.gpx <<'GPX'
-<?xml version="1.0"?>
-<gpx version="1.1" creator="test" xmlns="http://www.topografix.com/GPX/1/1">
-<wpt lat="-34.606000" lon="-58.370000"><name>Obelisco, "Centro"</name></wpt>
-<wpt lat="53.074000" lon="8.800000"><name>Blitzer an der Hauptstrasse Richtung Nord</name></wpt>
-<wpt lat="53.080000" lon="8.800000"><name>Blitzer an der Hauptstrasse Richtung Sued</name></wpt>
-<wpt lat="53.074010" lon="8.800010"><name>twice</name></wpt>
-<wpt lat="50.000000" lon="8.000000"><name>  </name></wpt>
-</gpx>
-GPX
+cp "$here"/import/in.gpx "$here"/import/in.osm .
 gpsbabel -i gpx -f in.gpx -o kml -F in.kml
 gpsbabel -i gpx -f in.gpx -o tomtom -F in.ov2
-cat > in.osm <<'OSM'
-<?xml version='1.0' encoding='UTF-8'?>
-<osm version="0.6" generator="test">
-  <node id="1" version="1" lat="48.1" lon="11.5"><tag k="highway" v="speed_camera"/><tag k="maxspeed" v="50"/></node>
-  <node id="2" version="1" lat="48.2" lon="11.6"><tag k="highway" v="speed_camera"/><tag k="name" v="Am Tor"/></node>
-  <node id="3" version="1" lat="-33.9" lon="18.4"><tag k="highway" v="speed_camera"/></node>
-  <node id="4" version="1" lat="48.3" lon="11.7"><tag k="amenity" v="cafe"/><tag k="name" v="Cafe"/></node>
-</osm>
-OSM
 osmium cat in.osm -o in.osm.pbf
 
 # The twin 1.4 m from the northern camera is dropped; the cut names stay distinct.
