@@ -28,13 +28,16 @@ TEST(Log, FileOnlyOnceSwitchedOnAppendedAcrossRunsDateFixedNeverBehindTheConsole
     log.print("before\n");
     log.setWriteLogFile(0);
     EXPECT_FALSE(std::filesystem::exists("logs"));
-    std::filesystem::create_directory("logs");
-    writeFile("logs/log_20231114.log", "an earlier run\n");
+    {
+        Log earlier;  // an earlier run makes the folder and the day's file
+        earlier.setWriteLogFile(1);
+        earlier.print("an earlier run\n");
+    }
     log.setWriteLogFile(1);
     log.print("100% sure, no line end");
     fake::state.clockMs += 2000;  // past midnight: still the first day's file
     log.print(" after midnight\n");
-    EXPECT_EQ(console.take(), "before\n100% sure, no line end after midnight\n");
+    EXPECT_EQ(console.take(), "before\nan earlier run\n100% sure, no line end after midnight\n");
     const std::string file = "an earlier run\n100% sure, no line end after midnight\n";
     EXPECT_EQ(readFile("logs/log_20231114.log", true), file);
     long before = consoleBytes();

@@ -54,7 +54,7 @@ TEST(PosixSerial, ATerminalAsTheComPort)
         EXPECT_EQ(std::vector<int>({int(got.BaudRate), got.StopBits, int(got.fOutX), int(got.fInX)}),
                   std::vector<int>({baud, set.StopBits, int(set.fOutX), int(set.fInX)}));
     }
-    EXPECT_FALSE(GetCommState(INVALID_HANDLE_VALUE, &dcb));
+    EXPECT_FALSE(GetCommState(INVALID_HANDLE_VALUE, &dcb) || CloseHandle(INVALID_HANDLE_VALUE));
     EXPECT_TRUE(TransmitCommChar(h, 'x'));
     char buffer[4] = {};
     EXPECT_EQ(read(pty.master, buffer, 2), 1);

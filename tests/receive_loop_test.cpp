@@ -86,6 +86,9 @@ TEST(ReceiveLoop, BaudRateAutoHuntsForTheSpeedAndAgainAfterAReconnection)
     EXPECT_EQ(drive(9600, 3), " 9600 38400 9600");
     EXPECT_EQ(loop.console.take().find("baudRate=auto"), std::string::npos);
     EXPECT_EQ(fake::state.threads, std::vector<void (*)(void*)>{playFirstData});
+    fake::state.failing.insert("SetCommTimeouts");  // unplugged: the port's settings cannot be put back
+    loop.guard.disconnect(loop.serial, loop.st);
+    EXPECT_NE(loop.console.take().find("\nserial.Close() NOT successfully, maybe its never open\n"), std::string::npos);
 }
 
 // The loop itself, as run() enters it: an open, a fix, silence, a

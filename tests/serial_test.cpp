@@ -77,25 +77,28 @@ TEST(Serial, EachFailureCleansUpThenReports)
 TEST(Serial, ReadDeliversAtMostFourAndKeepsBytesBeforeATimeoutClosedPortsDoNothing)
 {
     Guarded g;
-    CSerial serial;
     char buffer[8] = {};
-    EXPECT_EQ(serial.read(buffer) + serial.write("x", 1) + serial.transmitChar('x') + serial.changeParams(9600, 8, 1, 0), 0);
-    EXPECT_EQ(serial.Close(), 1);
-    EXPECT_TRUE(fake::state.calls.empty());
-    ASSERT_EQ(serial.open(3, 38400, 8, 1, 0), 1);
-    fake::feed("0123456789");
-    EXPECT_EQ(serial.read(buffer), 4);
-    EXPECT_EQ(serial.read(buffer), 4);
-    EXPECT_EQ(serial.read(buffer), 2);
-    EXPECT_EQ(std::string(buffer, 2), "89");
-    fake::feed("ab");
-    fake::state.line.push_back(fake::kReadError);
-    EXPECT_EQ(serial.read(buffer), 2);
-    EXPECT_EQ(serial.changeParams(4800, 7, 2, 1), 1);
-    EXPECT_EQ(fake::state.portDcb.BaudRate * 1000 + fake::state.portDcb.ByteSize * 100 + fake::state.portDcb.StopBits * 10 +
-                  fake::state.portDcb.Parity,
-              4800721u);
-    EXPECT_EQ(serial.write("abc", 3), 3);
+    {
+        CSerial serial;
+        EXPECT_EQ(serial.read(buffer) + serial.write("x", 1) + serial.transmitChar('x') + serial.changeParams(9600, 8, 1, 0), 0);
+        EXPECT_EQ(serial.Close(), 1);
+        EXPECT_TRUE(fake::state.calls.empty());
+        ASSERT_EQ(serial.open(3, 38400, 8, 1, 0), 1);
+        fake::feed("0123456789");
+        EXPECT_EQ(serial.read(buffer), 4);
+        EXPECT_EQ(serial.read(buffer), 4);
+        EXPECT_EQ(serial.read(buffer), 2);
+        EXPECT_EQ(std::string(buffer, 2), "89");
+        fake::feed("ab");
+        fake::state.line.push_back(fake::kReadError);
+        EXPECT_EQ(serial.read(buffer), 2);
+        EXPECT_EQ(serial.changeParams(4800, 7, 2, 1), 1);
+        EXPECT_EQ(fake::state.portDcb.BaudRate * 1000 + fake::state.portDcb.ByteSize * 100 + fake::state.portDcb.StopBits * 10 +
+                      fake::state.portDcb.Parity,
+                  4800721u);
+        EXPECT_EQ(serial.write("abc", 3), 3);
+    }
+    EXPECT_FALSE(fake::state.portOpen);  // closed with its CSerial
     EXPECT_EQ(g.console.take(), "");  // no log attached: nothing printed
 }
 
