@@ -1,7 +1,6 @@
 #include "warning_rules.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -13,13 +12,11 @@ constexpr double kRadians = 3.14159265358979323846 / 180.0;
 
 void WarningRules::configureAheadOnly(const char* value)
 {
-    snprintf(aheadText, sizeof aheadText, "%s", value);
     aheadOnly = strcmp(value, "true") == 0 ? 1 : strcmp(value, "false") == 0 ? 0 : -1;
 }
 
 void WarningRules::configureSeconds(const char* value)
 {
-    snprintf(secondsText, sizeof secondsText, "%s", value);
     bool digits = strspn(value, "0123456789") == strlen(value);
     long asked = digits ? strtol(value, nullptr, 10) : 0;
     seconds = asked >= 1 && asked <= kMaxWarnSeconds ? static_cast<int>(asked) : -1;

@@ -17,8 +17,6 @@ class WarningRules {
 public:
     void configureAheadOnly(const char* value);  // "true" or "false"
     void configureSeconds(const char* value);    // whole seconds, 1 to kMaxWarnSeconds
-    bool aheadOnlyGiven() const { return aheadText[0] != '\0'; }
-    bool secondsGiven() const { return secondsText[0] != '\0'; }
 
     // The motion of the fix being checked; -1 for a field the receiver left empty.
     void moving(double knots, double course);
@@ -29,8 +27,6 @@ public:
     bool announces(double bearing) const;
     double kmh() const { return knots * kKmhPerKnot; }
 
-    char aheadText[32] = "";
-    char secondsText[32] = "";
     int aheadOnly = 0;  // 1 once "true"; -1 for a value that is neither
     int seconds = 0;    // -1 for a value out of range
 

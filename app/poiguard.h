@@ -1,6 +1,7 @@
 #pragma once
 
 #include "alarm/warning_rules.h"
+#include "config/settings.h"
 #include "gps/position.h"
 #include "log/log.h"
 #include "poi/poi.h"
@@ -29,7 +30,11 @@ struct ReceiveState {
     int nextSortTime;
 };
 
-class CPoiGuard {
+// The application: wires the modules under the names the program is known
+// by. The settings are its fields (Settings, from config/); the rest of its
+// state is the POI list, the last position taken and the sort state, with
+// the records of the later features beside them.
+class CPoiGuard : public Settings {
 public:
     CPoiGuard();
     ~CPoiGuard();
@@ -43,7 +48,7 @@ public:
     void printExitBanner();
     bool laterSettingsValid();
 
-    // Settings.
+    // Settings: every field to its default, then config.txt over them.
     void setDefaults();
     int readConfig(const char* path);
 
@@ -76,17 +81,7 @@ public:
     int poiCount;
     double lastPosLength;
     double lastPosWide;
-    double treshold_enableAlarm_1;
-    double treshold_enableAlarm_2;
-    double treshold_enableAlarm_4;
-    int startProgram;
-    int fullOutput;
-    int maxTimeNoData;
-    int updateInterval;
     int firstSortDone;
-    int comPort;
-    int writeLogFile;
-    char poiFile[256];
     int PoiListSorted;
     Log* log;
 

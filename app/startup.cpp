@@ -30,11 +30,11 @@ void CPoiGuard::printExitBanner()
 bool CPoiGuard::laterSettingsValid()
 {
     if (!lineSpeed.valid())
-        logMessage(log, "ERROR baudRate=%s: give 4800, 9600, 19200, 38400, 57600, 115200 or auto\n", lineSpeed.text);
+        logMessage(log, "ERROR baudRate=%s: give 4800, 9600, 19200, 38400, 57600, 115200 or auto\n", baudRate);
     else if (rules.aheadOnly < 0)
-        logMessage(log, "ERROR warnAheadOnly=%s: give true or false\n", rules.aheadText);
+        logMessage(log, "ERROR warnAheadOnly=%s: give true or false\n", warnAheadOnly);
     else if (rules.seconds < 0)
-        logMessage(log, "ERROR warnSeconds=%s: give whole seconds from 1 to %d\n", rules.secondsText, kMaxWarnSeconds);
+        logMessage(log, "ERROR warnSeconds=%s: give whole seconds from 1 to %d\n", warnSeconds, kMaxWarnSeconds);
     else
         return true;
     return false;
@@ -63,9 +63,9 @@ int CPoiGuard::run(Log* theLog)
     logMessage(log, "maxTimeNoData=%d\n", maxTimeNoData);
     logMessage(log, "poiFile=%s\n", poiFile);
     logMessage(log, "writeLogFile=%d\n", writeLogFile);
-    if (lineSpeed.given()) logMessage(log, "baudRate=%s\n", lineSpeed.text);
-    if (rules.aheadOnlyGiven()) logMessage(log, "warnAheadOnly=%s\n", rules.aheadText);
-    if (rules.secondsGiven()) logMessage(log, "warnSeconds=%s\n", rules.secondsText);
+    if (baudRate[0]) logMessage(log, "baudRate=%s\n", baudRate);
+    if (warnAheadOnly[0]) logMessage(log, "warnAheadOnly=%s\n", warnAheadOnly);
+    if (warnSeconds[0]) logMessage(log, "warnSeconds=%s\n", warnSeconds);
 
     // Written as "not >=" so that a radius that is not a number also stops.
     if (!(treshold_enableAlarm_1 >= treshold_enableAlarm_2)) {

@@ -15,6 +15,9 @@
 #include <vector>
 
 #include "app/poiguard.h"
+#include "poi/distance.h"
+#include "poi/loader.h"
+#include "poi/ordering.h"
 
 namespace {
 
@@ -47,6 +50,7 @@ const std::string& poiFile(int count)
     return path;
 }
 
+// The whole program's state around the list, for the one-fix figure.
 void loadInto(CPoiGuard& guard, int count)
 {
     guard.log = quietLog();
@@ -58,12 +62,11 @@ void loadInto(CPoiGuard& guard, int count)
 
 void BM_Load(benchmark::State& state)
 {
-    int count = static_cast<int>(state.range(0));
-    poiFile(count);
+    const std::string& path = poiFile(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        CPoiGuard guard;
-        loadInto(guard, count);
-        benchmark::DoNotOptimize(guard.poiCount);
+        PoiFile file = readPoiFile(path.c_str(), quietLog());
+        benchmark::DoNotOptimize(file.count);
+        free(file.list);
     }
 }
 
@@ -80,30 +83,36 @@ void BM_ReadLinesFloor(benchmark::State& state)
     }
 }
 
+std::vector<Poi> loaded(int count)
+{
+    PoiFile file = readPoiFile(poiFile(count).c_str(), quietLog());
+    std::vector<Poi> pois(file.list, file.list + file.count);
+    free(file.list);
+    return pois;
+}
+
+// Ordered and the order checked, as the program does it.
 void BM_Order(benchmark::State& state)
 {
-    CPoiGuard guard;
-    loadInto(guard, static_cast<int>(state.range(0)));
-    std::vector<Poi> asLoaded(guard.poiList, guard.poiList + guard.poiCount);
+    std::vector<Poi> asLoaded = loaded(static_cast<int>(state.range(0))), pois;
     for (auto _ : state) {
         state.PauseTiming();
-        std::copy(asLoaded.begin(), asLoaded.end(), guard.poiList);
+        pois = asLoaded;
         state.ResumeTiming();
-        if (guard.sortPoiList() != 0) state.SkipWithError("not ordered");
+        orderByDistance(pois.data(), static_cast<int>(pois.size()), kLength, kWide);
+        if (!isOrderedByDistance(pois.data(), static_cast<int>(pois.size()), kLength, kWide))
+            state.SkipWithError("not ordered");
     }
 }
 
 void BM_StdSortFloor(benchmark::State& state)
 {
-    CPoiGuard guard;
-    loadInto(guard, static_cast<int>(state.range(0)));
-    std::vector<Poi> asLoaded(guard.poiList, guard.poiList + guard.poiCount);
+    std::vector<Poi> asLoaded = loaded(static_cast<int>(state.range(0)));
     std::vector<std::pair<double, int>> keyed(asLoaded.size());
     std::vector<Poi> out(asLoaded.size());
     for (auto _ : state) {
         for (size_t i = 0; i < asLoaded.size(); ++i)
-            keyed[i] = {CPoiGuard::greatCircleDistance(kLength, asLoaded[i].length, kWide, asLoaded[i].wide),
-                        static_cast<int>(i)};
+            keyed[i] = {greatCircleDistance(kLength, asLoaded[i].length, kWide, asLoaded[i].wide), static_cast<int>(i)};
         std::sort(keyed.begin(), keyed.end());
         for (size_t i = 0; i < keyed.size(); ++i) out[i] = asLoaded[static_cast<size_t>(keyed[i].second)];
         benchmark::DoNotOptimize(out.data());

@@ -1,11 +1,8 @@
-// What a valid fix does: the jump guard, then the position taken, logged
-// and checked against the POI list.
+// The jump guard: which fixes are believed.
 #include "position.h"
 
 #include <cmath>
 #include <cstring>
-
-#include "app/poiguard.h"
 
 bool withinJump(double length1, double wide1, double length2, double wide2)
 {
@@ -37,27 +34,4 @@ PositionTrack::Verdict PositionTrack::judge(const RmcFix& fix, double lastLength
     if (agreeing < kFixesToFollow) return kRefuse;
     agreeing = 0;
     return kFollow;
-}
-
-int CPoiGuard::takePosition(const RmcFix& fix)
-{
-    switch (position.judge(fix, lastPosLength, lastPosWide)) {
-    case PositionTrack::kRefuse:
-    case PositionTrack::kSameEpoch: return 1;
-    case PositionTrack::kFollow:
-        logMessage(log, "Position jumped %lf km, %d fixes in a row agree: following it\n",
-                   greatCircleDistance(lastPosLength, fix.length, lastPosWide, fix.wide), kFixesToFollow);
-        firstSortDone = 0;  // the list is ordered around the old place
-        break;
-    case PositionTrack::kTake: break;
-    }
-    lastPosLength = fix.length;
-    lastPosWide = fix.wide;
-    if (firstSortDone == 0 && sortPoiList() == 0) firstSortDone = 1;
-
-    logMessage(log, "length=%s (%lf) wide=%s (%lf) PoiListSorted=%d\n", fix.lengthText, lastPosLength, fix.wideText,
-               lastPosWide, PoiListSorted);
-    rules.moving(fix.knots, fix.course);
-    checkAlarms(lastPosLength, lastPosWide);
-    return 0;
 }

@@ -7,8 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/poiguard.h"
-
 namespace {
 
 constexpr int kNameLength = 6;  // "$GPRMC"
@@ -63,9 +61,9 @@ bool isCapital(char c) { return c >= 'A' && c <= 'Z'; }
 // the value negative, as POI files write south and west.
 bool readCoordinate(const char* text, const char* hemisphere, char positive, char negative, double& value)
 {
-    if (!CPoiGuard::isNumber(text)) return false;
+    if (!isNumber(text)) return false;
     if (hemisphere[1] != '\0' || (hemisphere[0] != positive && hemisphere[0] != negative)) return false;
-    value = CPoiGuard::nmeaToDegrees(text);
+    value = nmeaToDegrees(text);
     if (hemisphere[0] == negative) value = -value;
     return true;
 }
@@ -74,7 +72,7 @@ bool readCoordinate(const char* text, const char* hemisphere, char positive, cha
 // number, reads as -1.
 double optionalNumber(const char (*fields)[kRmcFieldSize], int count, int field)
 {
-    return field < count && CPoiGuard::isNumber(fields[field]) ? atof(fields[field]) : -1;
+    return field < count && isNumber(fields[field]) ? atof(fields[field]) : -1;
 }
 
 }  // namespace
@@ -119,16 +117,15 @@ bool readRmcFix(const char* sentence, RmcFix& fix)
     return true;
 }
 
-int CPoiGuard::isNumber(const char* token)
+bool isNumber(const char* token)
 {
-    if (*token == '\0') return 0;
+    if (*token == '\0') return false;
     for (const char* p = token; *p; ++p)
-        if (!((*p >= '0' && *p <= '9') || *p == '.')) return 0;
-    return 1;
+        if (!((*p >= '0' && *p <= '9') || *p == '.')) return false;
+    return true;
 }
 
-// ddmm.mmmm (or dddmm.mmmm) to decimal degrees.
-double CPoiGuard::nmeaToDegrees(const char* token)
+double nmeaToDegrees(const char* token)
 {
     // from_chars reads the plain decimals of a sentence several times faster
     // than atof, to the same correctly rounded value. atof takes anything
@@ -146,17 +143,15 @@ double CPoiGuard::nmeaToDegrees(const char* token)
     return degrees + (100.0 * fraction) / 60.0;
 }
 
-int CPoiGuard::parseSentence(char* sentence)
+bool readRmcSentence(char* sentence, RmcFix& fix)
 {
-    if (strlen(sentence) < static_cast<size_t>(kNameLength)) return 1;
+    if (strlen(sentence) < static_cast<size_t>(kNameLength)) return false;
     const char* star = strrchr(sentence, '*');
-    if (!star || star == sentence) return 1;
-    if (!isRmcName(sentence) || !checksumMatches(sentence)) return 1;
+    if (!star || star == sentence) return false;
+    if (!isRmcName(sentence) || !checksumMatches(sentence)) return false;
 
-    RmcFix fix;
     bool valid = readRmcFix(sentence, fix);
     for (char* p = sentence; *p; ++p)
         if (*p == ',') *p = ' ';
-    if (!valid) return 1;
-    return takePosition(fix);
+    return valid;
 }

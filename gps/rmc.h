@@ -30,7 +30,18 @@ bool isRmcName(const char* sentence);
 // '$' and that '*'.
 bool checksumMatches(const char* sentence);
 
+// A token of digits and points only, at least one character.
+bool isNumber(const char* token);
+
+// ddmm.mmmm (or dddmm.mmmm) to decimal degrees.
+double nmeaToDegrees(const char* token);
+
 // Reads an RMC sentence whose name and checksum have passed. False unless it
 // is a valid fix: status A, a mode other than N, both coordinates numbers
 // with their hemisphere letters.
 bool readRmcFix(const char* sentence, RmcFix& fix);
+
+// A whole sentence as the framing hands it over: true for an RMC sentence
+// with a correct checksum that is a valid fix. Once the name and the
+// checksum have passed, its commas become blanks.
+bool readRmcSentence(char* sentence, RmcFix& fix);

@@ -13,3 +13,6 @@ private:
     double sinWide1;
     double cosWide1;
 };
+
+// The same from one position to one other.
+double greatCircleDistance(double length1, double length2, double wide1, double wide2);

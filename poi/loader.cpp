@@ -1,16 +1,9 @@
-// The POI list file: one POI a line, longitude, latitude and name in decimal
-// degrees, separated by commas and/or white space:
-//
-//   % speed cameras around Bremen
-//   9.12700, 53.07033, "[2974]"
-//
-// '%' or '#' in the first column starts a comment.
+#include "loader.h"
+
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-
-#include "app/poiguard.h"
 
 namespace {
 
@@ -45,14 +38,13 @@ bool splitPoiLine(char* line, char* tokens[3])
 
 }  // namespace
 
-void CPoiGuard::loadPoiList(const char* path)
+PoiFile readPoiFile(const char* path, Log* log)
 {
     logMessage(log, "Loading POI list from %s\n", path);
     FILE* file = openFile(path, "r");
     if (!file) {
         logMessage(log, "ERROR while opening file %s\n", path);
-        poiCount = 0;
-        return;
+        return {nullptr, 0, kPoiFileMissing};
     }
 
     char line[kMessageSize];
@@ -60,32 +52,31 @@ void CPoiGuard::loadPoiList(const char* path)
     while (readTextLine(line, kLineLimit, file))
         if (isDataLine(line)) ++capacity;
 
-    // The block is allocated once, at its final size. A list from an earlier
-    // load is replaced, and released with it.
-    free(poiList);
-    poiList = static_cast<Poi*>(malloc(sizeof(Poi) * static_cast<size_t>(capacity > 0 ? capacity : 1)));
-    poiCount = 0;
-    if (!poiList) {
+    // The block is allocated once, at its final size.
+    PoiFile result{static_cast<Poi*>(malloc(sizeof(Poi) * static_cast<size_t>(capacity > 0 ? capacity : 1))), 0,
+                   kPoiFileWhole};
+    if (!result.list) {
         logMessage(log, "ERROR, not enough memory for %d POIs\n", capacity);
         fclose(file);
-        return;
+        result.end = kPoiFileNoMemory;
+        return result;
     }
 
     rewind(file);
-    int k = 0;
     // Stops at the block's end too, should the file have grown meanwhile.
-    while (k < capacity && readTextLine(line, kLineLimit, file)) {
+    while (result.count < capacity && readTextLine(line, kLineLimit, file)) {
         if (!isDataLine(line)) continue;
         for (char* p = line; *p; ++p)
             if (*p == ',') *p = ' ';
         char* tokens[3];
-        Poi& poi = poiList[k];
+        Poi& poi = result.list[result.count];
         if (!splitPoiLine(line, tokens) || !readCoordinate(tokens[0], poi.length) ||
             !readCoordinate(tokens[1], poi.wide)) {
             log->print("ERROR, while reading file, found invalid line\n");
             log->print("format should be that way:\n");
             log->print("GPS_LENTGH_DECIMAL, GPS_WIDE_DECIMAL, NAME\n");
             log->print("e.g. 9.12700, 53.07033, \"[2974]\"\n");
+            result.end = kPoiFileInvalidLine;
             break;
         }
         snprintf(poi.name, sizeof poi.name, "%s", tokens[2]);  // longer names are cut
@@ -93,9 +84,9 @@ void CPoiGuard::loadPoiList(const char* path)
         poi.alarm2Fired = 0;
         poi.alarm4Fired = 0;
         poi.latchRadius = 0;
-        ++k;
+        ++result.count;
     }
     fclose(file);
-    poiCount = k;
-    logMessage(log, "SUCCESS Loading POI list from %s ... ready, found %d POIs\n", path, poiCount);
+    logMessage(log, "SUCCESS Loading POI list from %s ... ready, found %d POIs\n", path, result.count);
+    return result;
 }

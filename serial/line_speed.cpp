@@ -24,7 +24,7 @@ int nextHunted(int baud)
 
 void LineSpeed::configure(const char* value)
 {
-    snprintf(text, sizeof text, "%s", value);
+    configured = true;
     automatic = strcmp(value, "auto") == 0;
     bool digits = strspn(value, "0123456789") == strlen(value);
     long asked = digits ? strtol(value, nullptr, 10) : 0;

@@ -17,11 +17,11 @@ constexpr int kTrialSeconds = 2;
 
 class LineSpeed {
 public:
-    // From config.txt; the text is kept for the settings line, and refused
-    // at start-up unless it is one of kHuntedSpeeds or "auto".
+    // From config.txt's baudRate; refused at start-up unless it is one of
+    // kHuntedSpeeds or "auto".
     void configure(const char* value);
-    bool given() const { return text[0] != '\0'; }
-    bool valid() const { return !given() || automatic || baud != 0; }
+    bool given() const { return configured; }
+    bool valid() const { return !configured || automatic || baud != 0; }
 
     // A new connection: sets the speed when one was given, and starts a trial
     // in auto mode. False when the port refuses the speed.
@@ -33,11 +33,10 @@ public:
     // speed. False when the port refuses it.
     bool tick(CSerial& serial, Log* log, int now);
 
-    char text[32] = "";
-
 private:
     bool trySpeed(CSerial& serial, Log* log, int now);
 
+    bool configured = false;
     bool automatic = false;
     int baud = 0;        // the speed given, or in auto mode the one tried or found
     bool trying = false;  // auto mode, nothing readable heard yet on this connection

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "alarm/proximity.h"
 #include "alarm/sounds.h"
 #include "fake_platform.h"
 #include "helpers.h"
+#include "poi/distance.h"
 
 namespace {
 
@@ -11,13 +13,15 @@ constexpr double kWide = 53.0;
 
 const char* level(void (*p)(void*)) { return p == playAlarm1 ? "outer" : p == playAlarm2 ? "middle" : p == playAlarm4 ? "inner" : "?"; }
 
-// A guard with its list ordered, whose sound threads are only recorded.
-struct Alarmed : Guarded {
-    Alarmed(std::initializer_list<PoiSpec> pois)
+// A list walked from positions at the default radii; sound threads are only recorded.
+struct Walk : Logged {
+    std::vector<Poi> pois;
+    AlarmRadii radii{0.3, 0.15, 0.05};
+    WarningRules rules;
+    explicit Walk(std::initializer_list<PoiSpec> list) : pois(makePois(list)) { fake::state.runThreads = false; }
+    void at(double length, double wide)
     {
-        guard.PoiListSorted = 1;
-        fake::state.runThreads = false;
-        givePois(guard, pois);
+        checkProximity(pois.data(), static_cast<int>(pois.size()), length, wide, radii, rules, &log);
     }
 };
 
@@ -34,10 +38,10 @@ TEST(Proximity, ConsecutivePositions)
         {{0.25, 0.3, 0.25}, {"outer", "", ""}},  // exactly the outer radius clears nothing
     };
     for (const auto& c : cases) {
-        Alarmed a({{kLength, kWide, "P"}});
+        Walk a({{kLength, kWide, "P"}});
         for (size_t k = 0; k < c.km.size(); ++k) {
             fake::state.threads.clear();
-            a.guard.checkAlarms(kLength, wideNorthOf(kWide, -c.km[k]));
+            a.at(kLength, wideNorthOf(kWide, -c.km[k]));
             ASSERT_LE(fake::state.threads.size(), 1u);
             EXPECT_STREQ(fake::state.threads.empty() ? "" : level(fake::state.threads[0]), c.sounds[k]) << "position " << k;
         }
@@ -47,31 +51,27 @@ TEST(Proximity, ConsecutivePositions)
 // A distance equal to a radius is neither inside it nor beyond it.
 TEST(Proximity, ADistanceEqualToARadius)
 {
-    Alarmed a({{kLength, wideNorthOf(kWide, 0.1), "P"}});
-    double d = CPoiGuard::greatCircleDistance(kLength, kLength, kWide, a.guard.poiList[0].wide);
-    a.guard.treshold_enableAlarm_4 = d;
-    a.guard.checkAlarms(kLength, kWide);
-    a.guard.treshold_enableAlarm_1 = a.guard.treshold_enableAlarm_2 = d;
-    a.guard.poiList[0].alarm1Fired = 1;
-    a.guard.checkAlarms(kLength, kWide);
+    Walk a({{kLength, wideNorthOf(kWide, 0.1), "P"}});
+    double d = greatCircleDistance(kLength, kLength, kWide, a.pois[0].wide);
+    a.radii.inner = d;
+    a.at(kLength, kWide);
+    a.radii.outer = a.radii.middle = d;
+    a.pois[0].alarm1Fired = 1;
+    a.at(kLength, kWide);
     EXPECT_EQ(fake::state.threads, std::vector<void (*)(void*)>{playAlarm2});  // not the inner one; then nothing
-    EXPECT_EQ(a.guard.poiList[0].alarm1Fired, 1);                               // not cleared
+    EXPECT_EQ(a.pois[0].alarm1Fired, 1);                                        // not cleared
     EXPECT_EQ(a.console.take().find("POI in the near", 80), std::string::npos);  // one near line, the first pass's
 }
 
-// The walk from the nearest POI: nothing before the list is ordered; ten
-// nearest-POI lines at most; every POI in range sounds, two inner alarms in
-// one pass; it stops at the first POI beyond 30 km and leaves the rest alone.
+// The walk from the nearest POI: ten nearest-POI lines at most; every POI in
+// range sounds, two inner alarms in one pass; it stops at the first POI
+// beyond 30 km and leaves the rest alone.
 TEST(Proximity, WalkOfTheOrderedList)
 {
-    Alarmed a({{kLength, kWide, "A"}, {kLength, wideNorthOf(kWide, 0.2), "B"}, {kLength, kWide, "C"}, {9.1, 53, "d"},
+    Walk a({{kLength, kWide, "A"}, {kLength, wideNorthOf(kWide, 0.2), "B"}, {kLength, kWide, "C"}, {9.1, 53, "d"},
                {9.1, 53, "e"}, {9.1, 53, "f"}, {9.1, 53, "g"}, {9.1, 53, "h"}, {9.1, 53, "i"}, {9.1, 53, "j"}, {9.1, 53, "k"},
                {kLength, wideNorthOf(kWide, 31), "far"}, {kLength, kWide, "behind"}});
-    a.guard.PoiListSorted = 0;
-    a.guard.checkAlarms(kLength, kWide);
-    EXPECT_EQ(a.console.take(), "");
-    a.guard.PoiListSorted = 1;
-    a.guard.checkAlarms(kLength, kWide);
+    a.at(kLength, kWide);
     std::string out = a.console.take();
     EXPECT_EQ(out.substr(0, out.find("nearest POI: name=         C")),
               "nearest POI: name=         A 0.000000 km    length=9.000000 wide=53.000000 \n"
@@ -134,20 +134,20 @@ TEST(WarningRules, ConsecutiveFixes)
         {"standing still: every direction", {{3, 0, -0.1}}, {"middle"}},
     };
     for (const auto& c : cases) {
-        Alarmed a({{kLength, kWide, "P"}});
-        a.guard.rules.configureAheadOnly("true");
-        a.guard.rules.configureSeconds("15");
+        Walk a({{kLength, kWide, "P"}});
+        a.rules.configureAheadOnly("true");
+        a.rules.configureSeconds("15");
         for (size_t k = 0; k < c.fixes.size(); ++k) {
             fake::state.threads.clear();
-            a.guard.rules.moving(c.fixes[k][0] / kKmhPerKnot, c.fixes[k][1]);
-            a.guard.checkAlarms(kLength, wideNorthOf(kWide, -c.fixes[k][2]));
+            a.rules.moving(c.fixes[k][0] / kKmhPerKnot, c.fixes[k][1]);
+            a.at(kLength, wideNorthOf(kWide, -c.fixes[k][2]));
             EXPECT_STREQ(fake::state.threads.empty() ? "" : level(fake::state.threads[0]), c.sounds[k]) << c.legend << ", fix " << k;
         }
     }
-    Alarmed a({{kLength, kWide, "P"}});
-    a.guard.rules.configureSeconds("15");
-    a.guard.rules.moving(130 / kKmhPerKnot, 0);
-    a.guard.checkAlarms(kLength, wideNorthOf(kWide, -0.5));
+    Walk a({{kLength, kWide, "P"}});
+    a.rules.configureSeconds("15");
+    a.rules.moving(130 / kKmhPerKnot, 0);
+    a.at(kLength, wideNorthOf(kWide, -0.5));
     EXPECT_NE(a.console.take().find("name=P (130 km/h: radius 0.541667 km)\n"), std::string::npos);
 }
 

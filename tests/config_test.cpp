@@ -35,15 +35,16 @@ TEST(Config, TableOfLines)
          "ERROR, poiFile is longer than 255 characters, keeping vodudo\\gefahr.csv\n", -1, 0, 0.3, 300, "vodudo\\gefahr.csv"},
     };
     for (const auto& c : cases) {
-        Guarded g;
+        Logged l;
+        Settings s;
         writeFile("config.txt", c.file);
-        EXPECT_EQ(g.guard.readConfig("config.txt"), 0) << c.legend;
-        EXPECT_EQ(g.console.take(), c.printed) << c.legend;
-        EXPECT_EQ(g.guard.comPort, c.comPort) << c.legend;
-        EXPECT_EQ(g.guard.startProgram, c.startProgram) << c.legend;
-        EXPECT_DOUBLE_EQ(g.guard.treshold_enableAlarm_1, c.radius1) << c.legend;
-        EXPECT_EQ(g.guard.updateInterval, c.updateInterval) << c.legend;
-        EXPECT_STREQ(g.guard.poiFile, c.poiFile) << c.legend;
+        EXPECT_EQ(readSettings("config.txt", s, &l.log), 0) << c.legend;
+        EXPECT_EQ(l.console.take(), c.printed) << c.legend;
+        EXPECT_EQ(s.comPort, c.comPort) << c.legend;
+        EXPECT_EQ(s.startProgram, c.startProgram) << c.legend;
+        EXPECT_DOUBLE_EQ(s.treshold_enableAlarm_1, c.radius1) << c.legend;
+        EXPECT_EQ(s.updateInterval, c.updateInterval) << c.legend;
+        EXPECT_STREQ(s.poiFile, c.poiFile) << c.legend;
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include "alarm/sounds.h"
 #include "fake_platform.h"
+#include "gps/rmc.h"
 #include "helpers.h"
 #include "tools/nmea_out.h"
 
@@ -26,7 +27,7 @@ std::string notHex(const std::string& tail)
     }
 }
 
-TEST(Parser, TableOfSentencesFromNoPosition)
+TEST(Rmc, TableOfSentences)
 {
     const struct {
         const char* legend;
@@ -58,11 +59,11 @@ TEST(Parser, TableOfSentencesFromNoPosition)
         {"a field of 64 characters", rmc(("4807.038" + std::string(56, '0')).c_str(), "01131.000"), false},
     };
     for (const auto& c : cases) {
-        Guarded g;
-        EXPECT_EQ(parse(g.guard, c.sentence), c.taken ? 0 : 1) << c.legend;
-        EXPECT_EQ(g.guard.position.known, c.taken) << c.legend;
-        EXPECT_NEAR(g.guard.lastPosLength, c.length, 5e-7) << c.legend;
-        EXPECT_NEAR(g.guard.lastPosWide, c.wide, 5e-7) << c.legend;
+        std::string sentence = c.sentence;
+        RmcFix fix{};
+        EXPECT_EQ(readRmcSentence(sentence.data(), fix), c.taken) << c.legend;
+        EXPECT_NEAR(c.taken ? fix.length : 0, c.length, 5e-7) << c.legend;
+        EXPECT_NEAR(c.taken ? fix.wide : 0, c.wide, 5e-7) << c.legend;
     }
 }
 
@@ -105,6 +106,8 @@ TEST(Parser, JumpGuardEpochsAndThePlacesByTheEquatorAndTheMeridian)
     Guarded g;
     fake::state.runThreads = false;
     givePois(g.guard, {{0.0, 0.0, "Greenwich"}, {9.0, 53.0, "Bremen"}});
+    g.guard.checkAlarms(0.0, 0.0);  // before the list is ordered: nothing
+    EXPECT_EQ(g.console.take(), "");
     for (const auto& s : steps) {
         EXPECT_EQ(parse(g.guard, s.sentence), s.taken ? 0 : 1) << s.legend;
         EXPECT_NE(g.console.take().find(s.printed), std::string::npos) << s.legend;

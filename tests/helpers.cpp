@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -52,17 +53,23 @@ std::string Console::take()
     return out;
 }
 
+std::vector<Poi> makePois(std::initializer_list<PoiSpec> pois)
+{
+    std::vector<Poi> list;
+    for (const PoiSpec& p : pois) {
+        list.push_back(Poi{p.length, p.wide, "", 0, 0, 0, 0});
+        snprintf(list.back().name, sizeof list.back().name, "%s", p.name);
+    }
+    return list;
+}
+
 void givePois(CPoiGuard& guard, std::initializer_list<PoiSpec> pois)
 {
+    std::vector<Poi> list = makePois(pois);
     free(guard.poiList);
-    guard.poiList = static_cast<Poi*>(calloc(pois.size() + 1, sizeof(Poi)));
-    guard.poiCount = 0;
-    for (const PoiSpec& p : pois) {
-        Poi& poi = guard.poiList[guard.poiCount++];
-        poi.length = p.length;
-        poi.wide = p.wide;
-        snprintf(poi.name, sizeof poi.name, "%s", p.name);
-    }
+    guard.poiList = static_cast<Poi*>(calloc(list.size() + 1, sizeof(Poi)));
+    std::copy(list.begin(), list.end(), guard.poiList);
+    guard.poiCount = static_cast<int>(list.size());
 }
 
 double wideNorthOf(double wide, double km) { return wide + km / (6371.0 * 3.14159265 / 180.0); }

@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "app/poiguard.h"
 
@@ -30,12 +31,16 @@ public:
     std::string take();  // what was printed since construction or the last take()
 };
 
-// A guard in a fresh working directory, printing to a captured console.
-struct Guarded {
+// A fresh working directory, and a log printing to a captured console.
+struct Logged {
     InTempDir dir;
     Log log;
-    CPoiGuard guard;
     Console console;
+};
+
+// The same with a guard printing there.
+struct Guarded : Logged {
+    CPoiGuard guard;
     Guarded() { guard.log = &log; }
 };
 
@@ -44,6 +49,7 @@ struct PoiSpec {
     double wide;
     const char* name;
 };
+std::vector<Poi> makePois(std::initializer_list<PoiSpec> pois);
 void givePois(CPoiGuard& guard, std::initializer_list<PoiSpec> pois);
 
 // The latitude the given distance (km) north of a latitude, by the program's formula.

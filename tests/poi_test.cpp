@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "helpers.h"
+#include "poi/distance.h"
+#include "poi/loader.h"
 
 namespace {
 
@@ -34,25 +36,27 @@ TEST(Loader, TableOfFiles)
         {"no data lines", "# x\n\n", 0, false, nullptr},
     };
     for (const auto& c : cases) {
-        Guarded g;
+        Logged l;
         writeFile("pois.csv", c.file);
-        g.guard.loadPoiList("pois.csv");
-        EXPECT_EQ(g.console.take(), "Loading POI list from pois.csv\n" + std::string(c.invalid ? kInvalid : "") +
+        PoiFile f = readPoiFile("pois.csv", &l.log);
+        EXPECT_EQ(l.console.take(), "Loading POI list from pois.csv\n" + std::string(c.invalid ? kInvalid : "") +
                                         "SUCCESS Loading POI list from pois.csv ... ready, found " +
                                         std::to_string(c.count) + " POIs\n")
             << c.legend;
-        ASSERT_EQ(g.guard.poiCount, c.count) << c.legend;
+        EXPECT_EQ(f.end, c.invalid ? kPoiFileInvalidLine : kPoiFileWhole) << c.legend;
+        ASSERT_EQ(f.count, c.count) << c.legend;
         if (c.firstName) {
-            const Poi& p = g.guard.poiList[0];
+            const Poi& p = f.list[0];
             EXPECT_STREQ(p.name, c.firstName) << c.legend;
             EXPECT_EQ(p.alarm1Fired + p.alarm2Fired + p.alarm4Fired, 0) << c.legend;  // every level armed
         }
+        free(f.list);
     }
 }
 
 // The same point twice: rounding carries the cosine past 1 here, where acos
 // alone gives NaN, which neither the ordering nor the alarms can compare.
-TEST(Distance, NoneOnTheSpot) { EXPECT_LT(CPoiGuard::greatCircleDistance(8.8, 8.8, 40.0047, 40.0047), 0.001); }
+TEST(Distance, NoneOnTheSpot) { EXPECT_LT(greatCircleDistance(8.8, 8.8, 40.0047, 40.0047), 0.001); }
 
 // Many ties and POIs right on the position: nearest first, latches moving
 // with their POIs, the order confirmed; nothing before a position is known.

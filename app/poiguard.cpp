@@ -1,0 +1,126 @@
+// CPoiGuard's own operations on the POI list, the position and the alarm:
+// thin calls into poi/, gps/ and alarm/, under the names the program is
+// known by.
+#include <cstdlib>
+
+#include "alarm/proximity.h"
+#include "app/poiguard.h"
+#include "gps/rmc.h"
+#include "poi/distance.h"
+#include "poi/loader.h"
+#include "poi/ordering.h"
+
+CPoiGuard::CPoiGuard() : poiList(nullptr), log(nullptr) { setDefaults(); }
+
+// The POI block is the only thing the object owns.
+CPoiGuard::~CPoiGuard() { free(poiList); }
+
+void CPoiGuard::setDefaults()
+{
+    static_cast<Settings&>(*this) = Settings{};
+    poiCount = 0;
+    lastPosLength = 0.0;
+    lastPosWide = 0.0;
+    firstSortDone = 0;
+    PoiListSorted = 0;
+    position = PositionTrack{};
+    lineSpeed = LineSpeed{};
+    rules = WarningRules{};
+}
+
+int CPoiGuard::readConfig(const char* path)
+{
+    if (readSettings(path, *this, log) != 0) return 1;
+    if (baudRate[0]) lineSpeed.configure(baudRate);
+    if (warnAheadOnly[0]) rules.configureAheadOnly(warnAheadOnly);
+    if (warnSeconds[0]) rules.configureSeconds(warnSeconds);
+    return 0;
+}
+
+// A list from an earlier load is replaced, and released with it.
+void CPoiGuard::loadPoiList(const char* path)
+{
+    PoiFile file = readPoiFile(path, log);
+    free(poiList);
+    poiList = file.list;
+    poiCount = file.count;
+}
+
+double CPoiGuard::greatCircleDistance(double length1, double length2, double wide1, double wide2)
+{
+    return ::greatCircleDistance(length1, length2, wide1, wide2);
+}
+
+double CPoiGuard::distanceOf(int i) const
+{
+    return ::greatCircleDistance(lastPosLength, poiList[i].length, lastPosWide, poiList[i].wide);
+}
+
+void CPoiGuard::quickSort(int lo, int hi)
+{
+    if (lo <= hi) orderByDistance(poiList + lo, hi - lo + 1, lastPosLength, lastPosWide);
+}
+
+int CPoiGuard::checkSorted()
+{
+    PoiListSorted = isOrderedByDistance(poiList, poiCount, lastPosLength, lastPosWide);
+    return PoiListSorted;
+}
+
+int CPoiGuard::sortPoiList()
+{
+    if (!position.known) return 1;
+    log->print("\nSorting POI List ");
+    logMessage(log, "lastPosLength=%lf   lastPosWide=%lf\n", lastPosLength, lastPosWide);
+    quickSort(0, poiCount - 1);
+    log->print(" ... ready");
+    if (checkSorted()) {
+        log->print(" ... list is sorted\n");
+        return 0;
+    }
+    log->print(" ... ERROR in sorting list\n");
+    return 1;
+}
+
+int CPoiGuard::isNumber(const char* token) { return ::isNumber(token); }
+
+double CPoiGuard::nmeaToDegrees(const char* token) { return ::nmeaToDegrees(token); }
+
+int CPoiGuard::parseSentence(char* sentence)
+{
+    RmcFix fix;
+    if (!readRmcSentence(sentence, fix)) return 1;
+    return takePosition(fix);
+}
+
+// What a valid fix does: the jump guard, then the position taken, logged
+// and checked against the POI list.
+int CPoiGuard::takePosition(const RmcFix& fix)
+{
+    switch (position.judge(fix, lastPosLength, lastPosWide)) {
+    case PositionTrack::kRefuse:
+    case PositionTrack::kSameEpoch: return 1;
+    case PositionTrack::kFollow:
+        logMessage(log, "Position jumped %lf km, %d fixes in a row agree: following it\n",
+                   greatCircleDistance(lastPosLength, fix.length, lastPosWide, fix.wide), kFixesToFollow);
+        firstSortDone = 0;  // the list is ordered around the old place
+        break;
+    case PositionTrack::kTake: break;
+    }
+    lastPosLength = fix.length;
+    lastPosWide = fix.wide;
+    if (firstSortDone == 0 && sortPoiList() == 0) firstSortDone = 1;
+
+    logMessage(log, "length=%s (%lf) wide=%s (%lf) PoiListSorted=%d\n", fix.lengthText, lastPosLength, fix.wideText,
+               lastPosWide, PoiListSorted);
+    rules.moving(fix.knots, fix.course);
+    checkAlarms(lastPosLength, lastPosWide);
+    return 0;
+}
+
+void CPoiGuard::checkAlarms(double length, double wide)
+{
+    if (PoiListSorted == 0) return;
+    checkProximity(poiList, poiCount, length, wide,
+                   {treshold_enableAlarm_1, treshold_enableAlarm_2, treshold_enableAlarm_4}, rules, log);
+}
