@@ -1,18 +1,44 @@
 #pragma once
 
+#include <cmath>
+
 // Great-circle distance in km by the spherical law of cosines, from one
 // position to many: the position's sine and cosine are computed once.
-// Angles in decimal degrees.
+// Angles in decimal degrees. Inline: the ordering and the proximity check
+// call it once per POI.
 class DistanceFrom {
 public:
-    DistanceFrom(double length1, double wide1);
-    double to(double length2, double wide2) const;
+    DistanceFrom(double length1, double wide1)
+        : length1Rad(toRadians(length1)), sinWide1(sin(toRadians(wide1))), cosWide1(cos(toRadians(wide1)))
+    {
+    }
+
+    double to(double length2, double wide2) const
+    {
+        double s = sin(toRadians(wide2)) * sinWide1;
+        double c = cos(toRadians(wide2)) * cosWide1;
+        double d = length1Rad - toRadians(length2);
+        double x = cos(d) * c + s;
+        // Rounding can carry x past 1 when both points are the same; acos would
+        // then give NaN, which no comparison of the sort or the alarm can order.
+        if (x > 1.0) x = 1.0;
+        if (x < -1.0) x = -1.0;
+        return acos(x) * kEarthRadiusKm;
+    }
 
 private:
+    static constexpr double kPi = 3.14159265;  // the program's own value, kept for its distances
+    static constexpr double kHalfTurn = 180.0;
+    static constexpr double kEarthRadiusKm = 6371.0;
+    static double toRadians(double degrees) { return degrees / kHalfTurn * kPi; }
+
     double length1Rad;
     double sinWide1;
     double cosWide1;
 };
 
 // The same from one position to one other.
-double greatCircleDistance(double length1, double length2, double wide1, double wide2);
+inline double greatCircleDistance(double length1, double length2, double wide1, double wide2)
+{
+    return DistanceFrom(length1, wide1).to(length2, wide2);
+}
