@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# tools/import-pois on small inputs: a GPX file, the same data as KML and OV2
-# (converted by gpsbabel), OpenStreetMap XML and PBF (from import/); each list
-# is then loaded by the built poiguard. Bad inputs leave no output behind.
+# tools/import-pois on small inputs: a GPX file with a track, the same data as
+# KML and OV2 (converted by gpsbabel), OpenStreetMap XML and PBF (from
+# import/, read under a German locale too), the program's own list and
+# Garmin's CSV; each list is then loaded by the built poiguard. Inputs that
+# give no POI leave the output as it was.
 #   import.sh BUILD_DIR
 set -euo pipefail
 bin=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 import=$here/../../tools/import-pois
+export POIGUARD_READ_POIS=$bin/read-pois
 dir=$(mktemp -d)
 trap 'rm -rf "$dir" || true' EXIT
 cd "$dir"
@@ -20,7 +23,7 @@ same() {  # legend, expected text, file; coordinates may differ by 0.00001 (OV2 
     else printf 'FAILED: %s\n%s\n' "$1" "$(diff <(echo "$2") "$3")"; fail=1; fi
 }
 cp "$here"/import/in.gpx "$here"/import/in.osm .
-gpsbabel -i gpx -f in.gpx -o kml -F in.kml
+gpsbabel -i gpx -f in.gpx -o kml,points=0 -F in.kml
 gpsbabel -i gpx -f in.gpx -o tomtom -F in.ov2
 osmium cat in.osm -o in.osm.pbf
 
@@ -34,22 +37,32 @@ osm='11.500000, 48.100000, cam_50
 18.400000, -33.900000, poi_3'
 "$import" gpx.csv in.gpx > gpx.txt
 same "GPX: names, signs, the duplicate dropped" "$gpx" gpx.csv
-same "GPX: the summary" "import-pois: read in.gpx: 5; wrote 4 POIs to gpx.csv; dropped 1 as duplicates (within 5 m)" gpx.txt
+same "GPX: the summary, its track left out" "import-pois: read in.gpx: 5; wrote 4 POIs to gpx.csv; dropped 1 as duplicates (within 5 m); left out 3 track and route points" gpx.txt
 # gpsbabel named the nameless POI WPT005 when it wrote the KML file.
 "$import" kml.csv in.kml > /dev/null
 same "KML: as the GPX" "${gpx/poi_5/WPT005}" kml.csv
 "$import" ov2.csv in.ov2 > /dev/null
 same "OV2: as the GPX" "$gpx" ov2.csv
-"$import" osm.csv in.osm > /dev/null
-same "OSM XML: the three cameras, named by maxspeed or name" "$osm" osm.csv
+mkdir loc && localedef -i de_DE -f UTF-8 loc/de_DE.UTF-8
+LOCPATH=$PWD/loc LANG=de_DE.UTF-8 "$import" osm.csv in.osm > /dev/null
+same "OSM XML under a comma-decimal locale: the three cameras, named by maxspeed or name" "$osm" osm.csv
 "$import" pbf.csv in.osm.pbf in.gpx > /dev/null
 same "OSM PBF and GPX merged, the nameless numbered in reading order" "$osm
 ${gpx/poi_5/poi_8}" pbf.csv
 "$import" --tag amenity=cafe cafe.csv in.osm > /dev/null
 same "other tags by option" "11.700000, 48.300000, Cafe" cafe.csv
 
+# Headerless and longitude first: the program's own list and Garmin's POI
+# Loader CSV (a byte-order mark, CR LF, a quoted comment with commas).
+printf '%% mine\n9.127, 53.070, Blitzer\n' > own.csv
+printf '\357\273\2772.35,48.85,"Radar Paris","Vitesse 50, sens Nord"\r\n' > fr.txt
+"$import" own.csv own.csv fr.txt in.gpx > /dev/null
+same "own list, Garmin CSV and GPX merged" "9.127000, 53.070000, Blitzer
+2.350000, 48.850000, Radar_Paris
+${gpx/poi_5/poi_7}" own.csv
+
 # Every list loads in the program without an invalid line.
-for list in gpx kml ov2 osm pbf; do
+for list in gpx kml ov2 osm pbf own; do
     mkdir -p "run-$list" && cd "run-$list"
     printf 'startProgram=true\ncomPort=99\npoiFile=../%s.csv\n' "$list" > config.txt
     "$bin/poiguard" > out.txt &
@@ -61,10 +74,16 @@ for list in gpx kml ov2 osm pbf; do
     cd ..
 done
 
-for bad in "missing.gpx|cannot read missing.gpx" "in.txt|in.txt: unknown format" "broken.gpx|gpsbabel cannot read broken.gpx"; do
-    echo "not a POI file" > in.txt && cp in.txt broken.gpx
-    if "$import" out.csv "${bad%%|*}" 2> err.txt || ! grep -q "${bad#*|}" err.txt || [ -e out.csv ]; then
+# A replaced list keeps its mode; a new one is made under the umask.
+chmod 640 own.csv && "$import" own.csv in.gpx > /dev/null && (umask 022 && "$import" new.csv in.gpx > /dev/null)
+same "modes: the replaced list's kept, a new one's from the umask" "640, 644" <(stat -c %a own.csv new.csv | paste -sd, | sed 's/,/, /')
+
+sed '/<wpt/d' in.gpx > track.gpx
+for bad in "missing.gpx|cannot read missing.gpx" "in.txt|in.txt: no POI found; expected rows under a first line" \
+    "broken.gpx|gpsbabel cannot read broken.gpx" "track.gpx|track.gpx: no POI found; expected waypoints (track points"; do
+    echo "not a POI file" > in.txt && cp in.txt broken.gpx && echo kept > out.csv
+    if "$import" out.csv "${bad%%|*}" 2> err.txt || ! grep -qF "${bad#*|}" err.txt || [ "$(cat out.csv)" != kept ]; then
         echo "FAILED: ${bad%%|*}: $(cat err.txt)"; fail=1
-    else echo "ok: ${bad%%|*} refused, no output"; fi
+    else echo "ok: ${bad%%|*} refused, the output left as it was"; fi
 done
 exit $fail

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # The Debian package as a user meets it: installed with dpkg, its units
-# checked by systemd-analyze, the installed program run from its installed
-# paths in a scratch working directory against the simulator, then removed
-# and purged, leaving nothing of it behind.
+# checked by systemd-analyze, the README's Install steps followed and the
+# service's program run as its own unprivileged user against the simulator,
+# then removed and purged, leaving nothing of it behind.
 #   package.sh DEB BUILD_DIR   (as root; BUILD_DIR holds gpssim)
 set -euo pipefail
 deb=$(realpath "$1") sim=$(realpath "$2")/gpssim
 dir=$(mktemp -d)
 trap 'rm -rf "$dir" || true' EXIT
-. "$(dirname "$0")/lib.sh"
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/lib.sh"
 dpkg-deb -c "$deb" | awk '{print substr($6, 2)}' | grep -v '/$' > "$dir/files"
 dpkg -i "$deb" > /dev/null
 check "installed: poiguard --version" test "$(poiguard --version)" = "poiguard $(dpkg-deb -f "$deb" Version)"
@@ -17,13 +18,22 @@ check "the units pass systemd-analyze verify" \
 exposure=$(systemd-analyze security --offline=true /lib/systemd/system/poiguard.service | grep -o 'level for poiguard.service: [0-9.]*' | grep -o '[0-9.]*$')
 check "the service's exposure is low: $exposure" awk "BEGIN { exit !($exposure < 2) }"
 
-# The installed program, its sounds and its (empty) built-in list.
-mkdir -p "$dir/run" && ln -s /usr/share/poiguard/sounds "$dir/run/sounds"
-"$(dirname "$0")/run-drive.sh" "$sim" "$dir/run" "$dir/run/COM5" 'grep -q "POI in the near 0.1" out.txt' /usr/bin/poiguard
-cd "$dir/run"
-check "the built-in list is the package's" grep -q "SUCCESS Loading POI list from /etc/poiguard/vodudo/gefahr.csv ... ready, found 0 POIs" out.txt
+# The README's Install steps: the list imported over the built-in one, the
+# configuration edited; then the service's own ExecStartPre lines and
+# program, run as an unprivileged user in its working directory, as systemd
+# runs them, against the simulator.
+poiguard-import-pois /etc/poiguard/vodudo/gefahr.csv "$here/import/in.gpx" > /dev/null
+sed -i 's/^startProgram=false/startProgram=true/' /etc/poiguard/config.txt
+unit=/lib/systemd/system/poiguard.service
+chmod 755 "$dir" && mkdir -p "$dir/run" && chown nobody "$dir/run" && cd "$dir/run"
+export POIGUARD_DEVICE=$dir/gps0
+sed -n 's/^ExecStartPre=//p' "$unit" | while read -r line; do eval "$line"; done
+as_service="chmod 666 \"\$(readlink -f COM1)\" && exec setpriv --reuid=nobody --regid=nogroup --clear-groups $(sed -n 's/^ExecStart=//p' "$unit")"
+"$here/run-drive.sh" "$sim" "$dir/run" "$POIGUARD_DEVICE" 'grep -q "POI in the near 0.1" out.txt' bash -c "$as_service"
+check "the imported list is read by the service's user" \
+    grep -q "SUCCESS Loading POI list from /etc/poiguard/vodudo/gefahr.csv ... ready, found 4 POIs" out.txt
 check "positions" grep -q "^length=00848.0000 (8.800000) wide=5304.3" out.txt
-check "a near-POI line" grep -q "POI in the near 0.1.*name=Blitzer" out.txt
+check "a near-POI line" grep -q "POI in the near 0.1.*name=Blitzer_an_der_Hauptstrasse_Ric" out.txt
 cd /
 
 dpkg -r poiguard > /dev/null
