@@ -48,7 +48,8 @@ void CPoiGuard::setupReceive(CSerial& serial, ReceiveState& st)
 void CPoiGuard::connect(CSerial& serial, ReceiveState& st)
 {
     st.lastDataTime = serial.getTime(0);
-    st.portOpen = serial.open(st.portNumber, kLineBaudRate, kByteSize, kStopBits, kParity);
+    st.portOpen = comDevice[0] ? serial.open(comDevice, kLineBaudRate, kByteSize, kStopBits, kParity)
+                               : serial.open(st.portNumber, kLineBaudRate, kByteSize, kStopBits, kParity);
     if (st.portOpen == 1) {
         log->print("serial.open successfully\n");
         if (lineSpeed.given() && !lineSpeed.start(serial, log, st.lastDataTime)) st.portOpen = 0;

@@ -29,7 +29,10 @@ void CPoiGuard::printExitBanner()
 // The settings added after the original ten, each checked only when given.
 bool CPoiGuard::laterSettingsValid()
 {
-    if (!lineSpeed.valid())
+    if (comDevice[0] && !isDevicePath(comDevice))
+        logMessage(log, "ERROR comPort=%s: give the port's number (3), its Windows name (COM3) or a device path "
+                        "(/dev/ttyACM0)\n", comDevice);
+    else if (!lineSpeed.valid())
         logMessage(log, "ERROR baudRate=%s: give 4800, 9600, 19200, 38400, 57600, 115200 or auto\n", baudRate);
     else if (rules.aheadOnly < 0)
         logMessage(log, "ERROR warnAheadOnly=%s: give true or false\n", warnAheadOnly);
@@ -54,7 +57,10 @@ int CPoiGuard::run(Log* theLog)
     int portNumber = comPort;
 
     logMessage(log, "startProgram=%d\n", startProgram);
-    logMessage(log, "comPort=%d\n", portNumber);
+    if (comDevice[0])
+        logMessage(log, "comPort=%s\n", comDevice);
+    else
+        logMessage(log, "comPort=%d\n", portNumber);
     logMessage(log, "treshold_enableAlarm_1=%f\n", treshold_enableAlarm_1);
     logMessage(log, "treshold_enableAlarm_2=%f\n", treshold_enableAlarm_2);
     logMessage(log, "treshold_enableAlarm_4=%f\n", treshold_enableAlarm_4);

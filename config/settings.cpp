@@ -1,5 +1,7 @@
 #include "settings.h"
 
+#include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -26,14 +28,32 @@ bool setSwitch(int& field, const char* value)
 }
 
 // Longer values are cut to fit.
-void keepText(char (&field)[kKeyTextSize], const char* value)
+template <size_t N>
+void keepText(char (&field)[N], const char* value)
 {
     size_t length = strnlen(value, sizeof field - 1);
     memcpy(field, value, length);
     field[length] = '\0';
 }
 
+// comPort=3 as always (atoi: whatever number the value begins with), and
+// comPort=COM3 as Windows names the port; anything else is kept as a name.
+void readComPort(Settings& s, const char* value)
+{
+    const char* digits = value + (value[0] == '-' || value[0] == '+');
+    bool windowsName = strncmp(value, "COM", 3) == 0 && value[3] && strspn(value + 3, "0123456789") == strlen(value + 3);
+    if (isdigit(static_cast<unsigned char>(*digits)) || windowsName) {
+        s.comPort = atoi(windowsName ? value + 3 : value);
+        s.comDevice[0] = '\0';
+        return;
+    }
+    s.comPort = 0;
+    keepText(s.comDevice, value);
+}
+
 }  // namespace
+
+bool isDevicePath(const char* value) { return strpbrk(value, "/\\") != nullptr; }
 
 int readSettings(const char* path, Settings& s, Log* log)
 {
@@ -68,7 +88,7 @@ int readSettings(const char* path, Settings& s, Log* log)
                 logMessage(log, "ERROR, poiFile is longer than %d characters, keeping %s\n",
                            static_cast<int>(sizeof s.poiFile) - 1, s.poiFile);
         }
-        else if (strcmp(key, "comPort") == 0) s.comPort = atoi(value);
+        else if (strcmp(key, "comPort") == 0) readComPort(s, value);
         else if (strcmp(key, "writeLogFile") == 0) known = setSwitch(s.writeLogFile, value);
         else if (strcmp(key, "baudRate") == 0) keepText(s.baudRate, value);
         else if (strcmp(key, "warnAheadOnly") == 0) keepText(s.warnAheadOnly, value);

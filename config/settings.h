@@ -18,6 +18,9 @@ struct Settings {
     int comPort = kNoComPort;
     int writeLogFile = 0;
     char poiFile[kPoiFileSize] = "vodudo\\gefahr.csv";
+    // comPort given as neither a number nor COM<N>: a device path
+    // (/dev/ttyACM0), or a value start-up refuses. Empty otherwise.
+    char comDevice[kPoiFileSize] = "";
 
     // Keys added after the original ten: their value as written, empty while
     // the key is not given. Each module that uses one reads its own value.
@@ -25,6 +28,9 @@ struct Settings {
     char warnAheadOnly[kKeyTextSize] = "";
     char warnSeconds[kKeyTextSize] = "";
 };
+
+// Whether comDevice names a device: a path, with a folder separator.
+bool isDevicePath(const char* value);
 
 // Reads config.txt into the settings; keys it does not give keep their
 // values. 0 when the file was read, 1 when it cannot be opened (reported).

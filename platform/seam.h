@@ -6,8 +6,11 @@
 #include <ctime>
 
 // Opens a file the way the program names it: a '\' in the path is a
-// directory separator on every platform.
+// directory separator on every platform. A file opened for reading starts
+// after its UTF-8 byte-order mark, which Excel and Windows editors write
+// first (platform/text_files.cpp).
 FILE* openFile(const char* path, const char* mode);
+FILE* skipByteOrderMark(FILE* file, const char* mode);
 
 // fgets() with the line ends of a Windows text-mode read: a CR directly
 // before the LF is not part of the line.

@@ -34,7 +34,10 @@ PoiFile readPoiFile(const char* path, Log* log)
         return result;
     }
 
+    // Not fseek to where the first pass began: on Windows ftell miscounts a
+    // text file with Unix line ends.
     rewind(file);
+    skipByteOrderMark(file, "r");
     // Stops at the block's end too, should the file have grown meanwhile.
     while (result.count < capacity && readTextLine(line, kLineLimit, file)) {
         if (!isPoiDataLine(line)) continue;

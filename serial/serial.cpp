@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "own_text.h"
+
 namespace {
 
 constexpr DWORD kTimeoutMs = 200;       // every member of COMMTIMEOUTS
@@ -37,14 +39,19 @@ int CSerial::getTime(int logIt)
     return static_cast<int>(now);
 }
 
-int CSerial::open(int port, int /*baudRate*/, int byteSize, int /*stopBits*/, int parity)
+int CSerial::open(int port, int baudRate, int byteSize, int stopBits, int parity)
+{
+    char path[32];  // room for any int, minus sign included
+    wsprintfA(path, "\\\\.\\COM%d", port);
+    return open(path, baudRate, byteSize, stopBits, parity);
+}
+
+int CSerial::open(const char* path, int /*baudRate*/, int byteSize, int /*stopBits*/, int parity)
 {
     if (hComm != INVALID_HANDLE_VALUE) {
         report("hComm==INVALID_HANDLE_VALUE\n");
         return 1;
     }
-    char path[32];  // room for any int, minus sign included
-    wsprintfA(path, "\\\\.\\COM%d", port);
     if (logEnabled) logMessage(log, "Try to open %s\n", path);
 
     hComm = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
@@ -62,14 +69,14 @@ int CSerial::open(int port, int /*baudRate*/, int byteSize, int /*stopBits*/, in
     COMMTIMEOUTS timeouts = {kTimeoutMs, kTimeoutMs, kTimeoutMs, kTimeoutMs, kTimeoutMs};
     if (!SetCommTimeouts(hComm, &timeouts)) {
         Close();
-        report("Fehler beim \xD6" "ffnen des COM-Ports! in SetCommTimeouts()\n");
+        report("Fehler beim " TEXT_O_UMLAUT "ffnen des COM-Ports! in SetCommTimeouts()\n");
         return 0;
     }
     DCB dcb;
     memset(&dcb, 0, sizeof dcb);
     if (!GetCommState(hComm, &dcb)) {
         Close();
-        report("Fehler beim \xD6" "ffnen des COM-Ports! in GetCommState()\n");
+        report("Fehler beim " TEXT_O_UMLAUT "ffnen des COM-Ports! in GetCommState()\n");
         return 0;
     }
     savedDcb = dcb;
@@ -109,10 +116,10 @@ int CSerial::Close()
     if (hComm == INVALID_HANDLE_VALUE) return 1;
     int restored = 1;
     if (!SetCommTimeouts(hComm, &savedTimeouts)) {
-        report("Fehler beim Schlie\xDF" "en des COM-Ports in SetCommTimeouts\n");
+        report("Fehler beim Schlie" TEXT_SHARP_S "en des COM-Ports in SetCommTimeouts\n");
         restored = 0;
     } else if (!SetCommState(hComm, &savedDcb)) {
-        report("Fehler beim Schlie\xDF" "en des COM-Ports in SetCommState()\n");
+        report("Fehler beim Schlie" TEXT_SHARP_S "en des COM-Ports in SetCommState()\n");
         restored = 0;
     }
     CloseHandle(hComm);
@@ -157,7 +164,7 @@ int CSerial::changeParams(int baudRate, int byteSize, int stopBits, int parity)
     memset(&dcb, 0, sizeof dcb);
     if (!GetCommState(hComm, &dcb)) {
         Close();
-        report("Fehler beim \xC4" "ndern der COM-Port Parameter in GetCommState()\n");
+        report("Fehler beim " TEXT_A_UMLAUT "ndern der COM-Port Parameter in GetCommState()\n");
         return 0;
     }
     dcb.BaudRate = static_cast<DWORD>(baudRate);
@@ -166,7 +173,7 @@ int CSerial::changeParams(int baudRate, int byteSize, int stopBits, int parity)
     dcb.Parity = static_cast<BYTE>(parity);
     if (!SetCommState(hComm, &dcb)) {
         Close();
-        report("Fehler beim \xC4" "ndern der COM-Port Parameter in SetCommState\n");
+        report("Fehler beim " TEXT_A_UMLAUT "ndern der COM-Port Parameter in SetCommState\n");
         return 0;
     }
     return 1;

@@ -15,7 +15,9 @@ public:
 
     void setLog(Log* log);
     int getTime(int logIt);
+    // The port by its number (\\.\COM<port>) or by its device's name.
     int open(int port, int baudRate, int byteSize, int stopBits, int parity);
+    int open(const char* device, int baudRate, int byteSize, int stopBits, int parity);
     int Close();
     int read(char* buffer);
     int write(const char* data, int length);

@@ -15,6 +15,7 @@ TEST(Config, TableOfLines)
         double radius1;
         int updateInterval;
         const char* poiFile;
+        const char* comDevice = "";
     } cases[] = {
         {"comments only in the first column", "# comPort=3\n%comPort=4\n", "", -1, 0, 0.3, 300, "vodudo\\gefahr.csv"},
         {"blank before # is no comment", " # note\n", "UNKOWN element #\n", -1, 0, 0.3, 300, "vodudo\\gefahr.csv"},
@@ -31,6 +32,10 @@ TEST(Config, TableOfLines)
          0.3, 30, "vodudo\\gefahr.csv"},
         {"a line over 1022 characters is read in pieces", std::string(1022, 'x') + "comPort 9\n", "", 9, 0, 0.3, 300,
          "vodudo\\gefahr.csv"},
+        {"a byte-order mark before the first key; COM5 as Windows names the port",
+         "\xEF\xBB\xBFstartProgram=true\ncomPort=COM5\n", "", 5, 1, 0.3, 300, "vodudo\\gefahr.csv"},
+        {"a device path", "comPort=/dev/ttyACM0\n", "", 0, 0, 0.3, 300, "vodudo\\gefahr.csv", "/dev/ttyACM0"},
+        {"neither: kept for start-up to refuse", "comPort=COM\n", "", 0, 0, 0.3, 300, "vodudo\\gefahr.csv", "COM"},
         {"poiFile over 255 characters is refused", "poiFile=" + std::string(256, 'p'),
          "ERROR, poiFile is longer than 255 characters, keeping vodudo\\gefahr.csv\n", -1, 0, 0.3, 300, "vodudo\\gefahr.csv"},
     };
@@ -45,6 +50,7 @@ TEST(Config, TableOfLines)
         EXPECT_DOUBLE_EQ(s.treshold_enableAlarm_1, c.radius1) << c.legend;
         EXPECT_EQ(s.updateInterval, c.updateInterval) << c.legend;
         EXPECT_STREQ(s.poiFile, c.poiFile) << c.legend;
+        EXPECT_STREQ(s.comDevice, c.comDevice) << c.legend;
     }
 }
 

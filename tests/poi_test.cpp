@@ -21,6 +21,7 @@ TEST(Loader, TableOfFiles)
     } cases[] = {
         {"the help text's example", "9.12700, 53.07033, \"[2974]\"\n", 1, false, "\"[2974]\""},
         {"blanks, tabs, repeated commas", "9.127 \t53.07033,, A\n", 1, false, "A"},
+        {"a byte-order mark before the first line", "\xEF\xBB\xBF" "9.1,53.0,A\n", 1, false, "A"},
         {"comments in the first column only", "% x\n# y\n9.1,53.0,A\n # z\n", 1, true, "A"},
         {"empty CR LF lines are skipped", "\r\n9.1,53.0,A\r\n\r\n8.0,50.0,B", 2, false, "A"},
         {"a lone blank stops reading", "9.1,53.0,A\n \n8.0,50.0,B\n", 1, true, "A"},

@@ -91,7 +91,7 @@ TEST(ReceiveLoop, BaudRateAutoHuntsForTheSpeedAndAgainAfterAReconnection)
     EXPECT_NE(loop.console.take().find("\nserial.Close() NOT successfully, maybe its never open\n"), std::string::npos);
 }
 
-// The loop itself, as run() enters it: an open, a fix, silence, a
+// The loop itself, as run() enters it: an open of the device named, a fix, silence, a
 // re-ordering after 20 s, the watchdog after more than 30 s (each empty read
 // costs the port's 400 ms time-out), the port closed and the 10-second pause
 // before the next attempt.
@@ -102,6 +102,7 @@ TEST(ReceiveLoop, TheWholeCycle)
     givePois(g.guard, {{8.8, 53.3, "far"}});
     placeAt(g.guard, 8.8, 53.07);
     g.guard.updateInterval = 20;
+    snprintf(g.guard.comDevice, sizeof g.guard.comDevice, "/dev/ttyACM0");
     CSerial serial;
     serial.setLog(&g.log);
     fake::feed(rmc("5304.2000", "00848.0000") + "\r\n$");
@@ -123,6 +124,7 @@ TEST(ReceiveLoop, TheWholeCycle)
     EXPECT_EQ(count("its now"), 1);
     EXPECT_EQ(count("Sorting"), 2);  // around the first fix, and 20 s later
     EXPECT_EQ(fake::callsNamed("Sleep 10000").size(), 1u);
+    EXPECT_EQ(fake::callsNamed("CreateFileA"), std::vector<std::string>{"CreateFileA /dev/ttyACM0"});
     EXPECT_GE(std::count(fake::state.calls.begin(), fake::state.calls.end(), "Sleep 1"), 70);  // after each empty read
     EXPECT_EQ(fake::state.clockMs / 1000 - 1700000000, 31 + 10);
     EXPECT_EQ(fake::state.threads, std::vector<void (*)(void*)>{playFirstData});

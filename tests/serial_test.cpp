@@ -4,6 +4,7 @@
 
 #include "fake_platform.h"
 #include "helpers.h"
+#include "own_text.h"
 #include "serial/serial.h"
 
 namespace {
@@ -46,15 +47,18 @@ TEST(Serial, EachFailureCleansUpThenReports)
     } cases[] = {
         {"CreateFileA", "open", 0, "Fehler beim Oeffnen des COM-Ports! in CreateFile()\n"},
         {"GetCommTimeouts", "open", 0, "Fehler beim Oeffnen des COM-Ports! in GetCommTimeouts()\n"},
-        {"GetCommState", "open", 0, "Fehler beim \xD6" "ffnen des COM-Ports! in GetCommState()\n"},
+        {"GetCommState", "open", 0, "Fehler beim " TEXT_O_UMLAUT "ffnen des COM-Ports! in GetCommState()\n"},
         {"SetCommState", "open", 0, "Fehler beim setzen der COM-Port Parameter in SetCommState()\n"},
         // An unplugged receiver: the restore fails, and the device must still be released.
-        {"SetCommTimeouts", "Close", 0, "Fehler beim Schlie\xDF" "en des COM-Ports in SetCommTimeouts\n"},
-        {"SetCommState", "Close", 0, "Fehler beim Schlie\xDF" "en des COM-Ports in SetCommState()\n"},
-        {"GetCommState", "changeParams", 0, "Fehler beim \xC4" "ndern der COM-Port Parameter in GetCommState()\n"},
-        {"SetCommState", "changeParams", 0, "Fehler beim \xC4" "ndern der COM-Port Parameter in SetCommState\n"},
+        {"SetCommTimeouts", "Close", 0, "Fehler beim Schlie" TEXT_SHARP_S "en des COM-Ports in SetCommTimeouts\n"},
+        {"SetCommState", "Close", 0, "Fehler beim Schlie" TEXT_SHARP_S "en des COM-Ports in SetCommState()\n"},
+        {"GetCommState", "changeParams", 0, "Fehler beim " TEXT_A_UMLAUT "ndern der COM-Port Parameter in GetCommState()\n"},
+        {"SetCommState", "changeParams", 0, "Fehler beim " TEXT_A_UMLAUT "ndern der COM-Port Parameter in SetCommState\n"},
         {"TransmitCommChar", "transmitChar", 1, "Fehler beim Schreiben auf COM-Port! in TransmitCommChar()\n"},
     };
+    // The German texts in the system's encoding: UTF-8 on Linux, which the
+    // journal shows as text, Windows-1252 on Windows as always.
+    EXPECT_EQ(std::string(TEXT_A_UMLAUT TEXT_O_UMLAUT TEXT_SHARP_S), kOnWindows ? "\xC4\xD6\xDF" : "\xC3\x84\xC3\x96\xC3\x9F");
     for (const auto& c : cases) {
         Port p;
         std::string op = c.operation;

@@ -14,9 +14,10 @@ const std::string kStars = std::string(65, '*') + "\n";
 const std::string kStart = kStars + "Programm started at 20231114 221320\nCSerial::setLog(Log _log) finished\n";
 const std::string kExit = "Programm exited at 20231114 221320\n" + kStars;
 
-std::string settings(int start, int port, const char* r1 = "0.300000", const char* r2 = "0.150000", const char* r4 = "0.050000")
+std::string settings(int start, const std::string& port, const char* r1 = "0.300000", const char* r2 = "0.150000",
+                     const char* r4 = "0.050000")
 {
-    return "startProgram=" + std::to_string(start) + "\ncomPort=" + std::to_string(port) + "\ntreshold_enableAlarm_1=" + r1 +
+    return "startProgram=" + std::to_string(start) + "\ncomPort=" + port + "\ntreshold_enableAlarm_1=" + r1 +
            "\ntreshold_enableAlarm_2=" + r2 +
            "\ntreshold_enableAlarm_4=" + r4 + "\nfullOutput=0\nupdateInterval=300\nmaxTimeNoData=30\n"
            "poiFile=vodudo\\gefahr.csv\nwriteLogFile=0\n";
@@ -31,24 +32,26 @@ TEST(Startup, EachFailureEndsWithItsMessageTheExitBannerAndItsStatus)
         int status;
     } cases[] = {
         {nullptr, "ERROR, while reading config.txt\n" + kExit, 66},
-        {"", kStart + settings(0, -1) + "To start programm set startProgram=true\n" + kExit, 0},
-        {"startProgram=true\n", kStart + settings(1, -1) + "Forgot to specify comPort\n" + kExit, 78},
+        {"", kStart + settings(0, "-1") + "To start programm set startProgram=true\n" + kExit, 0},
+        {"startProgram=true\n", kStart + settings(1, "-1") + "Forgot to specify comPort\n" + kExit, 78},
         {"treshold_enableAlarm_1=0.1\ntreshold_enableAlarm_2=0.2\n",
-         kStart + settings(0, -1, "0.100000", "0.200000") + radius1 + kExit, 78},
+         kStart + settings(0, "-1", "0.100000", "0.200000") + radius1 + kExit, 78},
         {"treshold_enableAlarm_2=0.01\ntreshold_enableAlarm_1=0.01\n",
-         kStart + settings(0, -1, "0.010000", "0.010000") +
+         kStart + settings(0, "-1", "0.010000", "0.010000") +
              "ERROR treshold_enableAlarm_2<treshold_enableAlarm_4!!! Are you sure???\n" + kExit, 78},
         {"treshold_enableAlarm_1=0.2\ntreshold_enableAlarm_2=0.2\ntreshold_enableAlarm_4=0.2\n",
-         kStart + settings(0, -1, "0.200000", "0.200000", "0.200000") + "To start programm set startProgram=true\n" + kExit, 0},
-        {"treshold_enableAlarm_1=nan\n", kStart + settings(0, -1, "nan") + radius1 + kExit, 78},
-        {"baudRate=9601\n", kStart + settings(0, -1) + "baudRate=9601\n"
+         kStart + settings(0, "-1", "0.200000", "0.200000", "0.200000") + "To start programm set startProgram=true\n" + kExit, 0},
+        {"treshold_enableAlarm_1=nan\n", kStart + settings(0, "-1", "nan") + radius1 + kExit, 78},
+        {"baudRate=9601\n", kStart + settings(0, "-1") + "baudRate=9601\n"
                               "ERROR baudRate=9601: give 4800, 9600, 19200, 38400, 57600, 115200 or auto\n" + kExit, 78},
-        {"warnAheadOnly=true\nwarnSeconds=61\n", kStart + settings(0, -1) + "warnAheadOnly=true\nwarnSeconds=61\n"
+        {"warnAheadOnly=true\nwarnSeconds=61\n", kStart + settings(0, "-1") + "warnAheadOnly=true\nwarnSeconds=61\n"
                               "ERROR warnSeconds=61: give whole seconds from 1 to 60\n" + kExit, 78},
-        {"warnAheadOnly=yes\n", kStart + settings(0, -1) + "warnAheadOnly=yes\nERROR warnAheadOnly=yes: give true or false\n" + kExit,
+        {"comPort=ttyUSB0\n", kStart + settings(0, "ttyUSB0") + "ERROR comPort=ttyUSB0: give the port's number (3), its "
+                                "Windows name (COM3) or a device path (/dev/ttyACM0)\n" + kExit, 78},
+        {"warnAheadOnly=yes\n", kStart + settings(0, "-1") + "warnAheadOnly=yes\nERROR warnAheadOnly=yes: give true or false\n" + kExit,
          78},
         {"startProgram=true\ncomPort=0\n",
-         kStart + settings(1, 0) +
+         kStart + settings(1, "0") +
              "Loading POI list from builtin-poi.csv\nERROR while opening file builtin-poi.csv\n"
              "Loading POI list from vodudo\\gefahr.csv\nERROR while opening file vodudo\\gefahr.csv\n"
              "ERROR, PoiList in folder vodudo is also empty\n" + kExit, 65},

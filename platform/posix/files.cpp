@@ -18,7 +18,10 @@ std::string nativePath(const char* path)
 
 extern "C" int _mkdir(const char* path) { return mkdir(nativePath(path).c_str(), 0777); }
 
-FILE* openFile(const char* path, const char* mode) { return fopen(nativePath(path).c_str(), mode); }
+FILE* openFile(const char* path, const char* mode)
+{
+    return skipByteOrderMark(fopen(nativePath(path).c_str(), mode), mode);
+}
 
 char* readTextLine(char* buffer, int size, FILE* file)
 {

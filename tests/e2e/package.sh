@@ -15,6 +15,9 @@ dpkg -i "$deb" > /dev/null
 check "installed: poiguard --version" test "$(poiguard --version)" = "poiguard $(dpkg-deb -f "$deb" Version)"
 check "the units pass systemd-analyze verify" \
     systemd-analyze verify /lib/systemd/system/poiguard.service /lib/systemd/system/poiguard-gpsd-bridge.service
+for board in ttyS ttyUSB ttyACM ttyAMA ttyTHS ttymxc; do
+    check "the service may open /dev/$board*" grep -qx "DeviceAllow=char-$board rw" /lib/systemd/system/poiguard.service
+done
 exposure=$(systemd-analyze security --offline=true /lib/systemd/system/poiguard.service | grep -o 'level for poiguard.service: [0-9.]*' | grep -o '[0-9.]*$')
 check "the service's exposure is low: $exposure" awk "BEGIN { exit !($exposure < 2) }"
 
