@@ -24,6 +24,7 @@ void CPoiGuard::setDefaults()
     firstSortDone = 0;
     PoiListSorted = 0;
     position = PositionTrack{};
+    ordered = OrderedAround{};
     lineSpeed = LineSpeed{};
     rules = WarningRules{};
 }
@@ -73,6 +74,7 @@ int CPoiGuard::sortPoiList()
     log->print("\nSorting POI List ");
     logMessage(log, "lastPosLength=%lf   lastPosWide=%lf\n", lastPosLength, lastPosWide);
     quickSort(0, poiCount - 1);
+    ordered = {lastPosLength, lastPosWide};
     log->print(" ... ready");
     if (checkSorted()) {
         log->print(" ... list is sorted\n");
@@ -109,7 +111,7 @@ int CPoiGuard::takePosition(const RmcFix& fix)
     }
     lastPosLength = fix.length;
     lastPosWide = fix.wide;
-    if (firstSortDone == 0 && sortPoiList() == 0) firstSortDone = 1;
+    if ((firstSortDone == 0 || ordered.farFrom(lastPosLength, lastPosWide)) && sortPoiList() == 0) firstSortDone = 1;
 
     logMessage(log, "length=%s (%lf) wide=%s (%lf) PoiListSorted=%d\n", fix.lengthText, lastPosLength, fix.wideText,
                lastPosWide, PoiListSorted);

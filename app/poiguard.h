@@ -2,8 +2,10 @@
 
 #include "alarm/warning_rules.h"
 #include "config/settings.h"
+#include "gps/framing.h"
 #include "gps/position.h"
 #include "log/log.h"
+#include "poi/ordering.h"
 #include "poi/poi.h"
 #include "serial/line_speed.h"
 
@@ -23,10 +25,9 @@ struct ReceiveState {
     int portOpen;
     char rxBuffer[1024];
     int rxCount;
-    char sentence[4096];
-    int sentenceLength;
+    SentenceFramer framer;
     int firstData;
-    int lastDataTime;
+    int lastDataTime;  // seconds since the system started, as nextSortTime
     int nextSortTime;
 };
 
@@ -87,6 +88,7 @@ public:
 
     // Beyond the original settings and state, each in a record of its own.
     PositionTrack position;
+    OrderedAround ordered;
     LineSpeed lineSpeed;
     WarningRules rules;
 };

@@ -1,6 +1,6 @@
-// The receive loop: keep the port open, cut the byte stream into sentences
-// at each '$', re-order the POI list now and then, and reconnect after
-// silence. It never ends.
+// The receive loop: keep the port open, cut the byte stream into sentences,
+// re-order the POI list now and then, and reconnect after silence or when
+// the device is gone. It never ends.
 #include <cstring>
 
 #include "alarm/sounds.h"
@@ -15,12 +15,11 @@ constexpr int kParity = 0;
 constexpr DWORD kReconnectPauseMs = 10000;
 constexpr DWORD kIdlePauseMs = 1;
 constexpr int kEchoLimit = kMessageSize - 2;  // room for the line feed and the NUL
-constexpr unsigned char kLowestKept = 22;      // line ends, tabs and NUL are below
-constexpr unsigned char kFirstHighByte = 128;
 
-// Receivers mix binary protocols into the stream; only NMEA text is kept.
-// Line ends go too: a sentence ends at the next '$'.
-bool wanted(unsigned char c) { return c >= kLowestKept && c != '?' && c < kFirstHighByte; }
+// Seconds since the system started, for the watchdog and the ordering timer:
+// a wall clock that is stepped (a board without a battery clock learning
+// the time) would make them fire too early or far too late.
+int secondsSinceStart() { return static_cast<int>(GetTickCount64() / 1000); }
 
 }  // namespace
 
@@ -39,15 +38,15 @@ void CPoiGuard::receiveLoop(CSerial& serial, int portNumber)
 
 void CPoiGuard::setupReceive(CSerial& serial, ReceiveState& st)
 {
-    memset(st.sentence, 0, sizeof st.sentence);
-    st.sentenceLength = 0;
+    memset(&st.framer, 0, sizeof st.framer);
     st.firstData = 1;
-    st.nextSortTime = serial.getTime(1) + updateInterval;
+    serial.getTime(1);  // "its now ...": the wall clock, for the reader of the log
+    st.nextSortTime = secondsSinceStart() + updateInterval;
 }
 
 void CPoiGuard::connect(CSerial& serial, ReceiveState& st)
 {
-    st.lastDataTime = serial.getTime(0);
+    st.lastDataTime = secondsSinceStart();
     st.portOpen = comDevice[0] ? serial.open(comDevice, kLineBaudRate, kByteSize, kStopBits, kParity)
                                : serial.open(st.portNumber, kLineBaudRate, kByteSize, kStopBits, kParity);
     if (st.portOpen == 1) {
@@ -71,26 +70,13 @@ void CPoiGuard::disconnect(CSerial& serial, ReceiveState& st)
 
 void CPoiGuard::takeBytes(ReceiveState& st, const char* bytes, int count)
 {
-    for (int k = 0; k < count; ++k) {
-        unsigned char c = static_cast<unsigned char>(bytes[k]);
-        if (!wanted(c)) continue;
-        if (c == '$' && st.sentenceLength > 0) {
-            ConsoleBatch oneWrite;
-            if (fullOutput) logMessage(log, "%.*s\n", kEchoLimit, st.sentence);
-            lineSpeed.heard(st.sentence, log);  // before the parser blanks its commas
-            parseSentence(st.sentence);
-            st.lastDataTime = static_cast<int>(clockNow());
-            memset(st.sentence, 0, sizeof st.sentence);
-            st.sentenceLength = 0;
-        }
-        // Bytes that never meet a '$' cannot be a sentence; drop them rather
-        // than run past the buffer.
-        if (st.sentenceLength == static_cast<int>(sizeof st.sentence) - 1) {
-            memset(st.sentence, 0, sizeof st.sentence);
-            st.sentenceLength = 0;
-        }
-        st.sentence[st.sentenceLength++] = static_cast<char>(c);
-    }
+    st.framer.take(bytes, count, [&](char* sentence) {
+        ConsoleBatch oneWrite;
+        if (fullOutput) logMessage(log, "%.*s\n", kEchoLimit, sentence);
+        lineSpeed.heard(sentence, log);  // before the parser blanks its commas
+        parseSentence(sentence);
+        st.lastDataTime = secondsSinceStart();
+    });
 }
 
 int CPoiGuard::readPass(CSerial& serial, ReceiveState& st)
@@ -103,14 +89,20 @@ int CPoiGuard::readPass(CSerial& serial, ReceiveState& st)
     }
     if (st.rxCount == 0) Sleep(kIdlePauseMs);
     takeBytes(st, st.rxBuffer, st.rxCount);
+    // Unplugged: the read fails at once and for ever; waiting for the
+    // watchdog would poll a dead device for maxTimeNoData seconds.
+    if (serial.lost()) {
+        log->print("Reading from serial Port failed, the device is gone, try to reconnect in 10sec\n");
+        return 0;
+    }
 
-    int now = serial.getTime(0);
+    int now = secondsSinceStart();
     if (now > st.nextSortTime) {
         sortPoiList();
         st.nextSortTime = now + updateInterval;
     }
     if (!lineSpeed.tick(serial, log, now)) return 0;
-    now = serial.getTime(0);
+    now = secondsSinceStart();
     if (now - st.lastDataTime > maxTimeNoData) {
         logMessage(log, "Got no data since %dsec, assuming connection Error, try to reconnect in 10sec\n",
                    maxTimeNoData);

@@ -16,8 +16,9 @@ cmake --build build-bench -j"$(nproc)" --target poi_bench stream_bench poiguard
 echo "== machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
 build-bench/bench/poi_bench --benchmark_color=false
 echo "== a 10 Hz stream for $seconds s, $rounds rounds"
-for _ in $(seq "$rounds"); do
-    build-bench/bench/stream_bench --program build-bench/poiguard --seconds "$seconds"
+for round in $(seq "$rounds"); do
+    # Every other round the receiver sends RMC last in its burst.
+    build-bench/bench/stream_bench --program build-bench/poiguard --seconds "$seconds" --rmc-last $((round % 2 == 0))
     build-bench/bench/stream_bench --gpsd "$(command -v gpsd || echo /usr/sbin/gpsd)" --seconds "$seconds"
 done | awk '
     { print; fflush() }

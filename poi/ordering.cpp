@@ -56,3 +56,8 @@ bool isOrderedByDistance(const Poi* list, int count, double length, double wide)
     }
     return true;
 }
+
+bool OrderedAround::farFrom(double here, double hereWide) const
+{
+    return greatCircleDistance(length, here, wide, hereWide) > kReorderKm;
+}

@@ -12,7 +12,10 @@ constexpr DWORD kTimeoutMs = 200;       // every member of COMMTIMEOUTS
 
 // The saved records start empty, so a Close() after an open() that failed
 // before saving anything restores defined values.
-CSerial::CSerial() : hComm(INVALID_HANDLE_VALUE), savedDcb{}, savedTimeouts{}, log(nullptr), logEnabled(0) {}
+CSerial::CSerial()
+    : hComm(INVALID_HANDLE_VALUE), savedDcb{}, savedTimeouts{}, log(nullptr), logEnabled(0), readFailed(0)
+{
+}
 
 CSerial::~CSerial() { Close(); }
 
@@ -53,6 +56,7 @@ int CSerial::open(const char* path, int /*baudRate*/, int byteSize, int /*stopBi
         return 1;
     }
     if (logEnabled) logMessage(log, "Try to open %s\n", path);
+    readFailed = 0;
 
     hComm = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                         FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -133,7 +137,10 @@ int CSerial::read(char* buffer)
     int count = 0;
     while (count < kReadChunk) {
         DWORD got = 0;
-        if (!ReadFile(hComm, buffer + count, 1, &got, nullptr)) return count;
+        if (!ReadFile(hComm, buffer + count, 1, &got, nullptr)) {
+            readFailed = 1;
+            return count;
+        }
         // A time-out ends the chunk; the bytes that came before it are
         // delivered, not thrown away.
         if (got == 0) return count;

@@ -20,6 +20,8 @@ public:
     int open(const char* device, int baudRate, int byteSize, int stopBits, int parity);
     int Close();
     int read(char* buffer);
+    // Whether a read failed since the port was opened: the device is gone.
+    int lost() const { return readFailed; }
     int write(const char* data, int length);
     int transmitChar(char c);
     int changeParams(int baudRate, int byteSize, int stopBits, int parity);
@@ -32,6 +34,7 @@ private:
     COMMTIMEOUTS savedTimeouts;
     Log* log;
     int logEnabled;
+    int readFailed;
 };
 
 // The line speed open() sets, whatever it is asked for.

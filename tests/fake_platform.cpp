@@ -26,6 +26,7 @@ void resetTestPlatform()
 {
     state = fake::State{};
     state.clockMs = 1700000000000LL;
+    state.tickMs = 3600000;
     state.portDcb.BaudRate = 9600;
     state.portDcb.ByteSize = 7;
 }
@@ -41,6 +42,7 @@ bool call(const std::string& name, const std::string& detail = "")
 }  // namespace
 
 std::time_t clockNow() { return static_cast<std::time_t>(state.clockMs / 1000); }
+ULONGLONG GetTickCount64() { return static_cast<ULONGLONG>(state.tickMs); }
 std::tm localClock(std::time_t t) { return *std::gmtime(&t); }  // tests read the clock in UTC
 const char* builtinPoiPath() { return state.poiPath.c_str(); }
 
@@ -48,6 +50,7 @@ void Sleep(DWORD ms)
 {
     call("Sleep", std::to_string(ms));
     state.clockMs += ms;
+    state.tickMs += ms;
     if (ms == 10000 && state.escapeAfterPauses >= 0 && state.escapeAfterPauses-- == 0) throw fake::Escape{};
 }
 
@@ -95,6 +98,7 @@ BOOL ReadFile(HANDLE, void* buffer, DWORD, DWORD* read, void*)
     if (item == fake::kReadError) return FALSE;
     if (item == fake::kTimeout) {
         state.clockMs += 400;  // the port's read time-out
+        state.tickMs += 400;
         return TRUE;
     }
     bool garbled = state.lineBaud != 0 && state.portDcb.BaudRate != state.lineBaud;

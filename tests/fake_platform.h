@@ -24,7 +24,8 @@ struct State {
     bool portOpen = false;
     std::vector<void (*)(void*)> threads;  // procedures started, in order
     bool runThreads = true;                // run each at once, on the caller's thread
-    long long clockMs = 0;
+    long long clockMs = 0;  // the wall clock
+    long long tickMs = 0;   // since the system started: moves with the wall clock, never stepped
     std::string poiPath = "builtin-poi.csv";
     int escapeAfterPauses = -1;  // the reconnect pause throws Escape once this reaches 0
 };

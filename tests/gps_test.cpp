@@ -119,6 +119,25 @@ TEST(Parser, JumpGuardEpochsAndThePlacesByTheEquatorAndTheMeridian)
     EXPECT_EQ(parse(g.guard, rmc("1700.000", "17954.000", "S,W", "GP", "120008")), 0);  // across the date line
 }
 
+// Ordered at the start, the car 15.96 km on, 40 m from a camera: the POI
+// 14.5 km behind the start, first in that order, would end the walk at 30 km
+// before the camera were the list not ordered again on the way.
+TEST(Parser, FarFromWhereTheListWasOrderedItIsOrderedAgain)
+{
+    Guarded g;
+    fake::state.runThreads = false;
+    givePois(g.guard, {{9.0, wideNorthOf(53.0, -14.5), "behind"}, {9.0, wideNorthOf(53.0, 16.0), "camera"}});
+    char field[32];
+    for (double km : {0.0, 4.9, 15.96}) {
+        double wide = wideNorthOf(53.0, km);
+        snprintf(field, sizeof field, "%02d%07.4f", static_cast<int>(wide), (wide - static_cast<int>(wide)) * 60);
+        parse(g.guard, rmc(field, "00900.000"));
+    }
+    std::string out = g.console.take();
+    EXPECT_EQ(out.find("Sorting POI List lastPosLength=9.000000   lastPosWide=53.044"), std::string::npos);  // not at 4.9 km
+    EXPECT_EQ(fake::state.threads, std::vector<void (*)(void*)>{playAlarm4});
+}
+
 // Every capture replayed through the receive loop's framing into the parser;
 // what the program prints stands beside the capture (.chk), its positions
 // checked by hand against the capture's valid RMC sentences.

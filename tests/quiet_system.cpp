@@ -3,6 +3,7 @@
 #include "platform.h"
 
 void Sleep(DWORD) {}
+ULONGLONG GetTickCount64() { return static_cast<ULONGLONG>(std::time(nullptr)) * 1000; }
 extern "C" uintptr_t _beginthread(void (*)(void*), unsigned, void*) { return 1; }
 BOOL PlaySoundA(LPCSTR, HMODULE, DWORD) { return TRUE; }
 std::time_t clockNow() { return std::time(nullptr); }

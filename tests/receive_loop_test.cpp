@@ -38,8 +38,10 @@ TEST(ReceiveLoop, FramingAndFiltering)
         std::string bytes;
         std::string handed;
     } cases[] = {
-        {"CR LF dropped, hand-off at the next $", "$GPGSA,A*1E\r\n$", "$GPGSA,A*1E\n"},
-        {"? dropped", "$GP?RMC\r\n$", "$GPRMC\n"},
+        {"RMC last in a burst: each sentence goes at its checksum, without waiting for the next $; junk after "
+         "a sentence goes on its own at the next $",
+         "$GPGGA,1*4A\r\n$GPRMC,2*5Bjunk\r\nmore$", "$GPGGA,1*4A\n$GPRMC,2*5B\njunkmore\n"},
+        {"a line end ends a sentence without a checksum; ? dropped", "$GP?TXT,x\r\n", "$GPTXT,x\n"},
         {"128 and above dropped, 127 and 22 kept, 21 dropped", "$A\x80\xb0\x7f\x16\x15" "B$", "$A\x7f\x16" "B\n"},
         {"4095 bytes without a $ are dropped", "$" + std::string(4199, 'x') + "$", std::string(105, 'x') + "\n"},
         {"two $ hand over a lone $", "$$", "$\n"},
@@ -89,6 +91,32 @@ TEST(ReceiveLoop, BaudRateAutoHuntsForTheSpeedAndAgainAfterAReconnection)
     fake::state.failing.insert("SetCommTimeouts");  // unplugged: the port's settings cannot be put back
     loop.guard.disconnect(loop.serial, loop.st);
     EXPECT_NE(loop.console.take().find("\nserial.Close() NOT successfully, maybe its never open\n"), std::string::npos);
+}
+
+// The wall clock stepped an hour forward, then two back, as a board without
+// a battery clock steps it: the watchdog and the ordering timer count the
+// system's own seconds, and neither fires before 31 of those have passed.
+// A read that fails (the device unplugged) ends the connection at once.
+TEST(ReceiveLoop, AStepOfTheWallClockMovesNoTimerAFailedReadEndsTheConnection)
+{
+    Loop loop;
+    placeAt(loop.guard, 9.0, 53.0);
+    loop.guard.updateInterval = 20;
+    loop.guard.setupReceive(loop.serial, loop.st);
+    loop.console.take();
+    for (long long step : {3600000LL, -7200000LL}) {
+        fake::state.clockMs += step;
+        EXPECT_EQ(loop.guard.readPass(loop.serial, loop.st), 1);
+    }
+    EXPECT_EQ(loop.console.take(), "");
+    fake::state.tickMs += 31000;
+    EXPECT_EQ(loop.guard.readPass(loop.serial, loop.st), 0);
+    EXPECT_NE(loop.console.take().find("\nGot no data since 30sec"), std::string::npos);
+    loop.guard.connect(loop.serial, loop.st);
+    fake::state.line.push_back(fake::kReadError);
+    EXPECT_EQ(loop.guard.readPass(loop.serial, loop.st), 0);
+    EXPECT_NE(loop.console.take().find("Reading from serial Port failed, the device is gone, try to reconnect in 10sec\n"),
+              std::string::npos);
 }
 
 // The loop itself, as run() enters it: an open of the device named, a fix, silence, a

@@ -12,6 +12,7 @@ typedef int BOOL;
 typedef unsigned char BYTE;
 typedef unsigned short WORD;
 typedef uint32_t DWORD;
+typedef uint64_t ULONGLONG;
 typedef void* HANDLE;
 typedef void* HMODULE;
 typedef const char* LPCSTR;
@@ -100,5 +101,6 @@ BOOL CloseHandle(HANDLE h);
 
 BOOL PlaySoundA(LPCSTR sound, HMODULE module, DWORD flags);
 void Sleep(DWORD milliseconds);
+ULONGLONG GetTickCount64();  // milliseconds since the system started; never stepped
 extern "C" uintptr_t _beginthread(void (*procedure)(void*), unsigned stackSize, void* argument);
 extern "C" int _mkdir(const char* path);  // a C run-time function on Windows

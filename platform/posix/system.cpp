@@ -41,6 +41,15 @@ void Sleep(DWORD milliseconds)
     }
 }
 
+// CLOCK_BOOTTIME, not CLOCK_MONOTONIC: it goes on during a suspend, as the
+// Windows call does.
+ULONGLONG GetTickCount64()
+{
+    timespec t;
+    clock_gettime(CLOCK_BOOTTIME, &t);
+    return static_cast<ULONGLONG>(t.tv_sec) * 1000 + static_cast<ULONGLONG>(t.tv_nsec / 1000000);
+}
+
 extern "C" uintptr_t _beginthread(void (*procedure)(void*), unsigned stackSize, void* argument)
 {
     pthread_attr_t attr;

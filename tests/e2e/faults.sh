@@ -15,10 +15,10 @@ drive() {  # the condition that ends the run, then the simulator's options
     cd "$dir/run"
 }
 
-# 1. Unplugged and plugged back: the read fails, the watchdog closes the
-#    port, and 10 s later positions come again from the new device.
-drive 'sed -n "/Got no data since 3sec/,\$p" out.txt | grep -q "^length="' --route 53.0700,8.8000:53.0800,8.8000 --speed 50 --rate 2 --drop 3
-after=$(sed -n '/Got no data since 3sec/,$p' out.txt)
+# 1. Unplugged and plugged back: the read fails, the port is closed at once,
+#    and 10 s later positions come again from the new device.
+drive 'sed -n "/the device is gone/,\$p" out.txt | grep -q "^length="' --route 53.0700,8.8000:53.0800,8.8000 --speed 50 --rate 2 --drop 3
+after=$(sed -n '/the device is gone/,$p' out.txt)
 check "unplugged: the port reopens" grep -q "serial.open successfully" <<< "$after"
 check "plugged back: positions come again" grep -q "^length=" <<< "$after"
 

@@ -24,9 +24,9 @@ printf 'startProgram=true\ncomPort=5\nmaxTimeNoData=3\n' > config.txt
 wait_for 'grep -q "^length=" out.txt' || { echo "FAILED: no position through the bridge"; head -30 out.txt; exit 1; }
 echo "ok: positions through gpsd and the bridge"
 kill $gpsd; pkill -f "gpsfake.*$port" || true
-wait_for 'grep -q "Got no data since 3sec" out.txt' || { echo "FAILED: gpsd stopped, but poiguard did not notice"; exit 1; }
+wait_for 'grep -qE "Got no data since 3sec|the device is gone" out.txt' || { echo "FAILED: gpsd stopped, but poiguard did not notice"; exit 1; }
 sleep 2
 gpsd_on
-wait_for 'sed -n "/Got no data since 3sec/,\$p" out.txt | grep -q "^length="' ||
+wait_for 'sed -nE "/Got no data since 3sec|the device is gone/,\$p" out.txt | grep -q "^length="' ||
     { echo "FAILED: gpsd started again, positions did not resume"; tail -30 out.txt; exit 1; }
 echo "ok: gpsd stopped and started again: positions resume"

@@ -17,8 +17,10 @@ cd "$dir"
 [ -e config.txt ] ||
     printf 'startProgram=true\ncomPort=5\nupdateInterval=2\nmaxTimeNoData=3\nwriteLogFile=true\n%b' "${SETTINGS:-}" > config.txt
 rm -f "$link"
+# The receiver falls silent for 5 s after its last sentence, then goes away:
+# the watchdog (maxTimeNoData=3) speaks first.
 # shellcheck disable=SC2086
-"$sim" --link "$link" --hold 0 --wait ${SIMFLAGS:---route 53.0720,8.8000:53.0760,8.8000 --speed 90 --rate 2 --scale 5} 2>/dev/null &
+"$sim" --link "$link" --hold 5 --wait ${SIMFLAGS:---route 53.0720,8.8000:53.0760,8.8000 --speed 90 --rate 2 --scale 5} 2>/dev/null &
 simulator=$!
 wait_for '[ -e "$link" ]' || true
 POIGUARD_SOUND_TRACE=1 "$@" > out.txt 2> err.txt &
