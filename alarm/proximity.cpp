@@ -1,6 +1,7 @@
 #include "proximity.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "platform.h"
 #include "poi/distance.h"
@@ -58,13 +59,16 @@ void checkProximity(Poi* list, int count, double length, double wide, const Alar
             poi.alarm4Fired = 0;
             poi.latchRadius = 0;
         }
-        if (!(d < radii.outer) || !rules.announces(bearingTo(length, wide, poi.length, poi.wide))) continue;
+        if (!(d < radii.outer) || !rules.allows(poi) || !rules.announces(bearingTo(length, wide, poi.length, poi.wide)))
+            continue;
+        char limit[32] = "";
+        if (poi.limitKmh != kNoLimit) snprintf(limit, sizeof limit, " (limit %d km/h)", poi.limitKmh);
         if (scale > 1.0)
-            logMessage(log, "POI in the near %lf km    length=%lf wide=%lf name=%s (%d km/h: radius %lf km)\n", d,
-                       poi.length, poi.wide, poi.name, static_cast<int>(rules.kmh() + 0.5), radii.outer);
+            logMessage(log, "POI in the near %lf km    length=%lf wide=%lf name=%s%s (%d km/h: radius %lf km)\n", d,
+                       poi.length, poi.wide, poi.name, limit, static_cast<int>(rules.kmh() + 0.5), radii.outer);
         else
-            logMessage(log, "POI in the near %lf km    length=%lf wide=%lf name=%s\n", d, poi.length, poi.wide,
-                       poi.name);
+            logMessage(log, "POI in the near %lf km    length=%lf wide=%lf name=%s%s\n", d, poi.length, poi.wide,
+                       poi.name, limit);
 
         AlarmLevel level = levelReached(poi, d, radii);
         if (level == kNoAlarm) continue;

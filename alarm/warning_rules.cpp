@@ -1,5 +1,6 @@
 #include "warning_rules.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -8,12 +9,16 @@ namespace {
 
 constexpr double kRadians = 3.14159265358979323846 / 180.0;
 
+int switchValue(const char* value) { return strcmp(value, "true") == 0 ? 1 : strcmp(value, "false") == 0 ? 0 : -1; }
+
+// The angle between two directions, 0 to 180 degrees.
+double apart(double a, double b) { return fabs(fmod(a - b + 540.0, 360.0) - 180.0); }
+
 }  // namespace
 
-void WarningRules::configureAheadOnly(const char* value)
-{
-    aheadOnly = strcmp(value, "true") == 0 ? 1 : strcmp(value, "false") == 0 ? 0 : -1;
-}
+void WarningRules::configureAheadOnly(const char* value) { aheadOnly = switchValue(value); }
+void WarningRules::configureDirections(const char* value) { checkDirections = switchValue(value); }
+void WarningRules::configureOverLimitOnly(const char* value) { overLimitOnly = switchValue(value); }
 
 void WarningRules::configureSeconds(const char* value)
 {
@@ -37,9 +42,18 @@ double WarningRules::radiusScale(double outerKm) const
 
 bool WarningRules::announces(double bearing) const
 {
-    if (aheadOnly != 1 || knots < 0 || course < 0 || kmh() < kDirectionKmh) return true;
-    double off = fabs(fmod(bearing - course + 540.0, 360.0) - 180.0);  // 0 to 180
-    return off <= kAheadHalfAngle;
+    return aheadOnly != 1 || !courseKnown() || apart(bearing, course) <= kAheadHalfAngle;
+}
+
+bool WarningRules::allows(const Poi& poi) const
+{
+    if (poi.heading != kAllHeadings && checkDirections == 1 && courseKnown()) {
+        double off = apart(poi.heading, course);
+        if (poi.bothWays) off = std::min(off, 180.0 - off);
+        if (off > kHeadingTolerance) return false;
+    }
+    // An unknown speed (an empty field) is not known to be under the limit.
+    return overLimitOnly != 1 || poi.limitKmh == kNoLimit || knots < 0 || kmh() > poi.limitKmh;
 }
 
 double bearingTo(double length1, double wide1, double length2, double wide2)

@@ -1,22 +1,35 @@
-// Warnings that fit the drive, both opt-in through config.txt. While neither
-// key is given, every POI inside a radius is announced at the configured
-// radii, as always.
+// Warnings that fit the drive. While none of these keys is in config.txt
+// and no POI carries a direction or a limit, every POI inside a radius is
+// announced at the configured radii, as always.
 //
-//   warnAheadOnly=true  a POI is announced only while it lies ahead: its
-//                       bearing within kAheadHalfAngle of the course
-//   warnSeconds=15      each radius grows to at least the distance driven in
-//                       15 s (the outer one; the others in proportion)
+//   warnAheadOnly=true      a POI is announced only while it lies ahead: its
+//                           bearing within kAheadHalfAngle of the course
+//   warnSeconds=15          each radius grows to at least the distance driven
+//                           in 15 s (the outer one; the others in proportion)
+//   checkDirections=false   POIs that check one direction (or both ways) are
+//                           announced whatever the course; by default only
+//                           while the course is within kHeadingTolerance of
+//                           a heading they check
+//   warnOverLimitOnly=true  a POI with a speed limit is announced only while
+//                           the speed over ground exceeds it
 #pragma once
 
-constexpr double kAheadHalfAngle = 60.0;      // degrees either side of the course over ground
-constexpr double kDirectionKmh = 10.0;        // slower, the course is noise: every direction counts
+#include "poi/poi.h"
+
+constexpr double kAheadHalfAngle = 60.0;    // degrees either side of the course over ground
+constexpr double kHeadingTolerance = 45.0;  // degrees between the course and a heading a camera checks
+constexpr double kDirectionKmh = 10.0;      // slower, the course is noise: every direction counts
 constexpr int kMaxWarnSeconds = 60;
 constexpr double kKmhPerKnot = 1.852;
 
 class WarningRules {
 public:
-    void configureAheadOnly(const char* value);  // "true" or "false"
-    void configureSeconds(const char* value);    // whole seconds, 1 to kMaxWarnSeconds
+    // From config.txt. A value that is not allowed leaves the setting at -1,
+    // which start-up refuses.
+    void configureAheadOnly(const char* value);       // "true" or "false"
+    void configureSeconds(const char* value);         // whole seconds, 1 to kMaxWarnSeconds
+    void configureDirections(const char* value);      // "true" or "false"
+    void configureOverLimitOnly(const char* value);   // "true" or "false"
 
     // The motion of the fix being checked; -1 for a field the receiver left empty.
     void moving(double knots, double course);
@@ -25,12 +38,19 @@ public:
     double radiusScale(double outerKm) const;
     // Whether a POI at this bearing (degrees true) from the car is announced.
     bool announces(double bearing) const;
+    // Whether the POI's direction and limit let it be announced now.
+    bool allows(const Poi& poi) const;
     double kmh() const { return knots * kKmhPerKnot; }
 
-    int aheadOnly = 0;  // 1 once "true"; -1 for a value that is neither
-    int seconds = 0;    // -1 for a value out of range
+    int aheadOnly = 0;        // 1 once "true"; -1 for a value that is neither
+    int seconds = 0;          // -1 for a value out of range
+    int checkDirections = 1;  // 0 once "false"
+    int overLimitOnly = 0;    // 1 once "true"
 
 private:
+    // Fast enough that the course over ground means something.
+    bool courseKnown() const { return knots >= 0 && course >= 0 && kmh() >= kDirectionKmh; }
+
     double knots = -1;
     double course = -1;
 };

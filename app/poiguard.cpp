@@ -35,6 +35,8 @@ int CPoiGuard::readConfig(const char* path)
     if (baudRate[0]) lineSpeed.configure(baudRate);
     if (warnAheadOnly[0]) rules.configureAheadOnly(warnAheadOnly);
     if (warnSeconds[0]) rules.configureSeconds(warnSeconds);
+    if (checkDirections[0]) rules.configureDirections(checkDirections);
+    if (warnOverLimitOnly[0]) rules.configureOverLimitOnly(warnOverLimitOnly);
     return 0;
 }
 

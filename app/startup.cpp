@@ -38,6 +38,10 @@ bool CPoiGuard::laterSettingsValid()
         logMessage(log, "ERROR warnAheadOnly=%s: give true or false\n", warnAheadOnly);
     else if (rules.seconds < 0)
         logMessage(log, "ERROR warnSeconds=%s: give whole seconds from 1 to %d\n", warnSeconds, kMaxWarnSeconds);
+    else if (rules.checkDirections < 0)
+        logMessage(log, "ERROR checkDirections=%s: give true or false\n", checkDirections);
+    else if (rules.overLimitOnly < 0)
+        logMessage(log, "ERROR warnOverLimitOnly=%s: give true or false\n", warnOverLimitOnly);
     else
         return true;
     return false;
@@ -72,6 +76,8 @@ int CPoiGuard::run(Log* theLog)
     if (baudRate[0]) logMessage(log, "baudRate=%s\n", baudRate);
     if (warnAheadOnly[0]) logMessage(log, "warnAheadOnly=%s\n", warnAheadOnly);
     if (warnSeconds[0]) logMessage(log, "warnSeconds=%s\n", warnSeconds);
+    if (checkDirections[0]) logMessage(log, "checkDirections=%s\n", checkDirections);
+    if (warnOverLimitOnly[0]) logMessage(log, "warnOverLimitOnly=%s\n", warnOverLimitOnly);
 
     // Written as "not >=" so that a radius that is not a number also stops.
     if (!(treshold_enableAlarm_1 >= treshold_enableAlarm_2)) {

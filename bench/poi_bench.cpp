@@ -33,28 +33,32 @@ Log* quietLog()
     return log;
 }
 
-// POIs spread over about 200 km around Bremen, as a country's list would be.
-const std::string& poiFile(int count)
+// POIs spread over about 200 km around Bremen, as a country's list would be;
+// with extras, each has a speed limit and a direction (one way or both).
+const std::string& poiFile(int count, bool extras = false)
 {
-    static std::string paths[3];
-    std::string& path = paths[count == 10000 ? 0 : count == 100000 ? 1 : 2];
+    static std::string paths[6];
+    std::string& path = paths[(count == 10000 ? 0 : count == 100000 ? 1 : 2) + (extras ? 3 : 0)];
     if (path.empty()) {
-        path = "/tmp/poiguard-bench-" + std::to_string(count) + ".csv";
+        path = "/tmp/poiguard-bench-" + std::to_string(count) + (extras ? "-extras" : "") + ".csv";
         FILE* f = fopen(path.c_str(), "w");
         std::mt19937 random(count);
         std::uniform_real_distribution<double> spread(-1.0, 1.0);
-        for (int i = 0; i < count; ++i)
-            fprintf(f, "%.5f, %.5f, \"[%d]\"\n", kLength + 1.5 * spread(random), kWide + spread(random), i);
+        for (int i = 0; i < count; ++i) {
+            fprintf(f, "%.5f, %.5f, \"[%d]\"", kLength + 1.5 * spread(random), kWide + spread(random), i);
+            if (extras) fprintf(f, i % 2 ? ", %d, %d" : ", %d, %d/%d", 30 + i % 100, i % 180, i % 180 + 180);
+            fputc('\n', f);
+        }
         fclose(f);
     }
     return path;
 }
 
 // The whole program's state around the list, for the one-fix figure.
-void loadInto(CPoiGuard& guard, int count)
+void loadInto(CPoiGuard& guard, int count, bool extras = false)
 {
     guard.log = quietLog();
-    guard.loadPoiList(poiFile(count).c_str());
+    guard.loadPoiList(poiFile(count, extras).c_str());
     guard.lastPosLength = kLength;
     guard.lastPosWide = kWide;
     guard.position.known = true;
@@ -120,15 +124,18 @@ void BM_StdSortFloor(benchmark::State& state)
 }
 
 // Argument 1: with warnAheadOnly=true and warnSeconds=15, at 130 km/h.
+// Argument 2: the same with a limit and a direction on every POI, and
+// warnOverLimitOnly=true.
 void BM_OneFix(benchmark::State& state)
 {
     CPoiGuard guard;
-    loadInto(guard, 100000);
+    loadInto(guard, 100000, state.range(0) == 2);
     guard.sortPoiList();
     const char* fix = "$GPRMC,120000,A,5304.2000,N,00848.0000,E,0.0,0.0,061226,,*1B";
-    if (state.range(0) == 1) {
+    if (state.range(0) >= 1) {
         guard.rules.configureAheadOnly("true");
         guard.rules.configureSeconds("15");
+        guard.rules.configureOverLimitOnly(state.range(0) == 2 ? "true" : "false");
         fix = "$GPRMC,120000,A,5304.2000,N,00848.0000,E,70.2,0.0,061226,,*2E";
     }
     char sentence[128];
@@ -144,7 +151,7 @@ BENCHMARK(BM_Load)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMill
 BENCHMARK(BM_ReadLinesFloor)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Order)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StdSortFloor)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_OneFix)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OneFix)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 // The program prints its messages on standard output, which the benchmarks
 // send to /dev/null; the figures go to standard error.
 int main(int argc, char** argv)

@@ -61,11 +61,11 @@ distance, and plays one of three sound patterns as a point comes within
 300 m, 150 m and 50 m (configurable). It runs as a systemd service on a
 laptop or a small board in a car; receivers of any talker and hemisphere,
 line speeds found by itself, and POI lists from GPX, KML, OV2 and
-OpenStreetMap files (poiguard-import-pois, with gpsbabel and osmium-tool).")
+OpenStreetMap files and camera databases (poiguard-import-pois, with gpsbabel).")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gpsbabel, osmium-tool, socat, gpsd-clients")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gpsbabel, socat, gpsd-clients")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${CMAKE_SOURCE_DIR}/packaging/conffiles;${CMAKE_SOURCE_DIR}/packaging/postrm")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -93,6 +93,8 @@ int readSettings(const char* path, Settings& s, Log* log)
         else if (strcmp(key, "baudRate") == 0) keepText(s.baudRate, value);
         else if (strcmp(key, "warnAheadOnly") == 0) keepText(s.warnAheadOnly, value);
         else if (strcmp(key, "warnSeconds") == 0) keepText(s.warnSeconds, value);
+        else if (strcmp(key, "checkDirections") == 0) keepText(s.checkDirections, value);
+        else if (strcmp(key, "warnOverLimitOnly") == 0) keepText(s.warnOverLimitOnly, value);
         else known = false;
 
         if (!known) logMessage(log, "UNKOWN element %s\n", key);

@@ -27,6 +27,8 @@ struct Settings {
     char baudRate[kKeyTextSize] = "";
     char warnAheadOnly[kKeyTextSize] = "";
     char warnSeconds[kKeyTextSize] = "";
+    char checkDirections[kKeyTextSize] = "";
+    char warnOverLimitOnly[kKeyTextSize] = "";
 };
 
 // Whether comDevice names a device: a path, with a folder separator.

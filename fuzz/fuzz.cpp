@@ -20,8 +20,9 @@ void resetTestPlatform();  // tests/fake_platform.cpp
 
 namespace {
 
-const Poi kPois[] = {{8.8000, 53.0740, "A", 0, 0, 0, 0}, {8.8015, 53.0680, "B", 0, 0, 0, 0},
-                     {9.5000, 53.2000, "far", 0, 0, 0, 0}, {8.8000, 53.0740, "same", 0, 0, 0, 0}};
+// One POI checks the northbound traffic at 50 km/h, one both ways.
+const Poi kPois[] = {{8.8000, 53.0740, "A", 0, 0, 0, 0, 0, 50, 360}, {8.8015, 53.0680, "B", 0, 0, 0, 1, 0, 0, 90},
+                     {9.5000, 53.2000, "far", 0, 0, 0, 0, 0, 0, 0}, {8.8000, 53.0740, "same", 0, 0, 0, 0, 0, 0, 0}};
 
 void givePoiList(CPoiGuard& guard)
 {
@@ -54,6 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static CPoiGuard guard;  // kept across inputs, as the program keeps it across sentences
     static ReceiveState st;
     guard.setDefaults();
+    guard.rules.configureOverLimitOnly(size & 2 ? "true" : "false");
     guard.log = log;
     givePoiList(guard);
     if (target == "rmc") {

@@ -1,8 +1,14 @@
 // One data line of the POI list file:
 //
 //   9.12700, 53.07033, "[2974]"
+//   8.80000, 53.07400, Blitzer_Nord, 50, 180
+//   8.90000, 53.10000, Blitzer_A1, 120, 90/270
+//   8.95000, 53.11000, Ampel, -, 45
 //
-// longitude, latitude and name, separated by commas and/or white space.
+// longitude, latitude and name, separated by commas and/or white space;
+// then, optionally, the speed limit in km/h (1 to 300; '-' or 0 for none)
+// and the heading of the traffic the camera checks, in whole degrees true
+// (0 to 359; D/E for that heading and its opposite; '-' for every direction).
 #pragma once
 
 #include "poi.h"

@@ -113,6 +113,33 @@ TEST(WarningRules, ConeSpeedsAndRadii)
         rules.moving(r.kmh < 0 ? -1 : r.kmh / kKmhPerKnot, 0);
         EXPECT_NEAR(rules.radiusScale(0.3), r.scale, 1e-4) << r.seconds << " s at " << r.kmh << " km/h";
     }
+    // A camera that checks northbound traffic (360), or both ways (90/270),
+    // or has a limit of 50: whether it may be announced.
+    const struct {
+        const char* legend;
+        int heading, bothWays, limit;
+        double kmh, course;
+        bool allowed;
+        const char* checkDirections = "true";
+    } pois[] = {
+        {"within the tolerance", 360, 0, 0, 50, 45, true},     {"just outside", 360, 0, 0, 50, 45.1, false},
+        {"across north", 360, 0, 0, 50, 316, true},            {"the other way", 360, 0, 0, 50, 180, false},
+        {"both ways, the opposite", 90, 1, 0, 50, 260, true},  {"both ways, across", 90, 1, 0, 50, 180, false},
+        {"standing still", 360, 0, 0, 9.9, 180, true},         {"no course", 360, 0, 0, 50, -1, true},
+        {"directions off", 360, 0, 0, 50, 180, true, "false"}, {"over the limit", 0, 0, 50, 50.1, 0, true},
+        {"at the limit", 0, 0, 50, 50, 0, false},              {"speed unknown", 0, 0, 50, -1, 0, true},
+    };
+    for (const auto& p : pois) {
+        WarningRules rules;
+        rules.configureOverLimitOnly("true");
+        rules.configureDirections(p.checkDirections);
+        rules.moving(p.kmh < 0 ? -1 : p.kmh / kKmhPerKnot, p.course);
+        Poi poi{};
+        poi.heading = static_cast<int16_t>(p.heading);
+        poi.bothWays = static_cast<uint8_t>(p.bothWays);
+        poi.limitKmh = static_cast<int16_t>(p.limit);
+        EXPECT_EQ(rules.allows(poi), p.allowed) << p.legend;
+    }
     EXPECT_NEAR(bearingTo(9.0, 53.0, 9.0, 53.1), 0.0, 1e-9);
     EXPECT_NEAR(bearingTo(9.0, 53.0, 8.9, 53.0), 270.0, 0.1);
 }
@@ -144,11 +171,32 @@ TEST(WarningRules, ConsecutiveFixes)
             EXPECT_STREQ(fake::state.threads.empty() ? "" : level(fake::state.threads[0]), c.sounds[k]) << c.legend << ", fix " << k;
         }
     }
-    Walk a({{kLength, kWide, "P"}});
-    a.rules.configureSeconds("15");
-    a.rules.moving(130 / kKmhPerKnot, 0);
-    a.at(kLength, wideNorthOf(kWide, -0.5));
-    EXPECT_NE(a.console.take().find("name=P (130 km/h: radius 0.541667 km)\n"), std::string::npos);
+    {
+        Walk a({{kLength, kWide, "P"}});
+        a.rules.configureSeconds("15");
+        a.rules.moving(130 / kKmhPerKnot, 0);
+        a.pois[0].limitKmh = 100;
+        a.at(kLength, wideNorthOf(kWide, -0.5));
+        EXPECT_NE(a.console.take().find("name=P (limit 100 km/h) (130 km/h: radius 0.541667 km)\n"), std::string::npos);
+    }
+
+    // A camera with a limit of 50 that checks northbound traffic: silent
+    // while under the limit, and going south; speeding up inside the outer
+    // radius gives the level reached there.
+    Walk b({{kLength, kWide, "P"}});
+    b.rules.configureOverLimitOnly("true");
+    b.pois[0].limitKmh = 50;
+    b.pois[0].heading = 360;
+    const double fixes[][3] = {{40, 0, 0.25}, {60, 180, 0.2}, {60, 0, 0.12}, {60, 0, 0.04}};  // km/h, course, km
+    std::vector<const char*> sounds;
+    for (const auto& f : fixes) {
+        fake::state.threads.clear();
+        b.rules.moving(f[0] / kKmhPerKnot, f[1]);
+        b.at(kLength, wideNorthOf(kWide, -f[2]));
+        sounds.push_back(fake::state.threads.empty() ? "" : level(fake::state.threads[0]));
+    }
+    EXPECT_EQ(sounds, (std::vector<const char*>{"", "", "middle", "inner"}));
+    EXPECT_EQ(b.console.take().find("POI in the near 0.2"), std::string::npos);
 }
 
 // What the driver hears: the sound calls and pauses of each pattern.

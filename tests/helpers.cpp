@@ -57,7 +57,7 @@ std::vector<Poi> makePois(std::initializer_list<PoiSpec> pois)
 {
     std::vector<Poi> list;
     for (const PoiSpec& p : pois) {
-        list.push_back(Poi{p.length, p.wide, "", 0, 0, 0, 0});
+        list.push_back(Poi{p.length, p.wide, "", 0, 0, 0, 0, 0, kNoLimit, kAllHeadings});
         snprintf(list.back().name, sizeof list.back().name, "%s", p.name);
     }
     return list;

@@ -2,6 +2,7 @@
 
 #include "helpers.h"
 #include "poi/distance.h"
+#include "poi/line.h"
 #include "poi/loader.h"
 
 namespace {
@@ -52,6 +53,38 @@ TEST(Loader, TableOfFiles)
             EXPECT_EQ(p.alarm1Fired + p.alarm2Fired + p.alarm4Fired, 0) << c.legend;  // every level armed
         }
         free(f.list);
+    }
+}
+
+// The fields after the name: a limit, then a direction.
+TEST(Loader, LimitsAndDirections)
+{
+    const struct {
+        const char* line;
+        bool valid;
+        int limit = 0, heading = 0, bothWays = 0;
+    } rows[] = {
+        {"8.8, 53.0, A, 50", true, 50, kAllHeadings, 0},
+        {"8.8 53.0 A 50 180", true, 50, 180, 0},
+        {"8.8, 53.0, A, -, 0", true, kNoLimit, 360, 0},
+        {"8.8, 53.0, A, 0, 90/270", true, kNoLimit, 90, 1},
+        {"8.8, 53.0, A, 300, 180/0", true, 300, 180, 1},
+        {"8.8, 53.0, A, 301", false},
+        {"8.8, 53.0, A, 50km", false},
+        {"8.8, 53.0, A, 50, 360", false},
+        {"8.8, 53.0, A, 50, 90/180", false},
+        {"8.8, 53.0, A, 50, 12.5", false},
+        {"8.8, 53.0, A, 50, 180, x", false},
+    };
+    for (const auto& r : rows) {
+        std::string line = r.line;
+        Poi poi{};
+        ASSERT_EQ(readPoiLine(line.data(), poi), r.valid) << r.line;
+        if (r.valid) {
+            EXPECT_EQ(std::vector<int>({poi.limitKmh, poi.heading, poi.bothWays}),
+                      std::vector<int>({r.limit, r.heading, r.bothWays}))
+                << r.line;
+        }
     }
 }
 

@@ -48,6 +48,8 @@ TEST(Startup, EachFailureEndsWithItsMessageTheExitBannerAndItsStatus)
                               "ERROR warnSeconds=61: give whole seconds from 1 to 60\n" + kExit, 78},
         {"comPort=ttyUSB0\n", kStart + settings(0, "ttyUSB0") + "ERROR comPort=ttyUSB0: give the port's number (3), its "
                                 "Windows name (COM3) or a device path (/dev/ttyACM0)\n" + kExit, 78},
+        {"checkDirections=false\nwarnOverLimitOnly=1\n", kStart + settings(0, "-1") + "checkDirections=false\n"
+                              "warnOverLimitOnly=1\nERROR warnOverLimitOnly=1: give true or false\n" + kExit, 78},
         {"warnAheadOnly=yes\n", kStart + settings(0, "-1") + "warnAheadOnly=yes\nERROR warnAheadOnly=yes: give true or false\n" + kExit,
          78},
         {"startProgram=true\ncomPort=0\n",

@@ -1,6 +1,6 @@
 # What building and testing need, from Debian's packages. Sourced by the
 # other scripts; installs only what is missing (as root, or through sudo).
-POIGUARD_BUILD_PACKAGES="cmake g++ make pkg-config libasound2-dev libsndfile1-dev"
+POIGUARD_BUILD_PACKAGES="cmake g++ make pkg-config libasound2-dev libsndfile1-dev libosmium2-dev"
 POIGUARD_PACKAGES="$POIGUARD_BUILD_PACKAGES libgtest-dev libgmock-dev libbenchmark-dev valgrind gpsbabel osmium-tool gpsd gpsd-clients socat locales"
 
 # What building needs, and what the tests need besides.
@@ -30,5 +30,6 @@ install_arm64() {
         $sudo apt-get update -qq
     }
     install_packages g++-aarch64-linux-gnu qemu-user dpkg-dev file \
-        libasound2-dev:arm64 libsndfile1-dev:arm64 libgtest-dev:arm64
+        libasound2-dev:arm64 libsndfile1-dev:arm64 libgtest-dev:arm64 \
+        zlib1g-dev:arm64 libexpat1-dev:arm64 libbz2-dev:arm64
 }

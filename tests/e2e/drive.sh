@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end: the built poiguard in a fresh working directory, its COM port a
-# pseudo-terminal of the simulator, a short drive past a POI near Bremen and
-# one in Buenos Aires from a $GNRMC receiver; with "valgrind" as second
+# pseudo-terminal of the simulator, a short drive past a POI near Bremen,
+# one in Buenos Aires from a $GNRMC receiver, and one past a camera for each
+# carriageway and back; with "valgrind" as second
 # argument, under valgrind's memcheck, which must find no error.
 #   drive.sh BUILD_DIR [valgrind]
 set -euo pipefail
@@ -34,6 +35,13 @@ check "south: the three warnings" test "$(grep -c 'ding.wav' "$dir/south/err.txt
 POIS='8.80000, 53.07400, Vorn\n8.80000, 53.07050, Hinten\n' SETTINGS='warnAheadOnly=true\nwarnSeconds=15\n' \
     drive ahead "warnAheadOnly=true" "name=Vorn (90 km/h: radius 0.3750" "nearest POI: name=    Hinten"
 check "ahead: the POI behind is never announced" test -z "$(grep "POI in the near.*name=Hinten" "$dir/ahead/out.txt")"
+# A camera for each carriageway, 13 m either side of the road, driven north
+# and back: each way announces exactly the camera that checks it.
+POIS='8.80020, 53.07400, Nord, 50, 0\n8.79980, 53.07400, Sued, 50, 180\n' \
+    SIMFLAGS='--route 53.0720,8.8000:53.0760,8.8000:53.0720,8.8000 --speed 90 --rate 2 --scale 5' \
+    drive both "name=Nord (limit 50 km/h)" "name=Sued (limit 50 km/h)"
+check "both: north, then south, each its own camera" \
+    test "$(grep -o 'POI in the near.*name=[A-Za-z]*' "$dir/both/out.txt" | sed 's/.*name=//' | uniq | tr '\n' ' ')" = "Nord Sued "
 [ -z "${runner[*]}" ] || check "valgrind: no error" grep -q "ERROR SUMMARY: 0 errors" "$dir/valgrind.txt"
 [ $fail -eq 0 ] || head -60 "$dir"/*/out.txt "$dir"/valgrind.txt 2>/dev/null
 exit $fail

@@ -17,7 +17,7 @@ fail=0
 same() {  # legend, expected text, file; coordinates may differ by 0.00001 (OV2 keeps five decimals)
     if awk -F ', ' 'NR == FNR { e[FNR] = $0; n = FNR; next }
         { split(e[FNR], x, ", "); d1 = $1 - x[1]; d2 = $2 - x[2]; m = FNR
-          if ($3 != x[3] || d1 * d1 > 2e-10 || d2 * d2 > 2e-10) bad = 1 }
+          if ($3 != x[3] || $4 != x[4] || $5 != x[5] || d1 * d1 > 2e-10 || d2 * d2 > 2e-10) bad = 1 }
         END { exit bad || m != n }' <(echo "$2") "$3"; then
         echo "ok: $1"
     else printf 'FAILED: %s\n%s\n' "$1" "$(diff <(echo "$2") "$3")"; fail=1; fi
@@ -32,7 +32,7 @@ gpx='-58.370000, -34.606000, Obelisco_Centro
 8.800000, 53.074000, Blitzer_an_der_Hauptstrasse_Ric
 8.800000, 53.080000, Blitzer_an_der_Hauptstrasse_R~2
 8.000000, 50.000000, poi_5'
-osm='11.500000, 48.100000, cam_50
+osm='11.500000, 48.100000, cam_50, 50
 11.600000, 48.200000, Am_Tor
 18.400000, -33.900000, poi_3'
 "$import" gpx.csv in.gpx > gpx.txt
@@ -61,8 +61,30 @@ same "own list, Garmin CSV and GPX merged" "9.127000, 53.070000, Blitzer
 2.350000, 48.850000, Radar_Paris
 ${gpx/poi_5/poi_7}" own.csv
 
+# Limits and directions: a camera database (its rows numbered, a byte-order
+# mark, CR LF, comments), read as the traffic's heading and as the way the
+# camera looks; OpenStreetMap's directions, mph, forward/backward on a way
+# and an enforcement relation.
+printf '\357\273\277IDX,X,Y,TYPE,SPEED,DIRTYPE,DIRECTION // cameras\r\n// fixed ones\r\n0,8.8,53.074,1,50,1,0\r\n' > speedcam.txt
+printf '1,8.8,53.08,2,80,2,90\r\n2,8.9,53.1,3,0,0,0\r\n3,9.0,53.3,5,30,1,359.6\r\n' >> speedcam.txt
+"$import" cams.csv speedcam.txt > cams.txt
+same "camera database: kinds, limits, directions" "8.800000, 53.074000, fixed_50, 50, 0
+8.800000, 53.080000, redlight_speed_80, 80, 90/270
+8.900000, 53.100000, redlight
+9.000000, 53.300000, mobile_30, 30, 0" cams.csv
+same "camera database: the summary counts limits and directions" \
+    "import-pois: read speedcam.txt: 4; wrote 4 POIs to cams.csv; 3 with a speed limit, 3 with a direction; dropped 0 as duplicates (within 5 m)" cams.txt
+"$import" --directions facing facing.csv speedcam.txt > /dev/null
+same "camera database read as the way the camera looks" "$(head -2 cams.csv | sed 's/, 0$/, 180/; s|90/270|270/90|')" <(head -2 facing.csv)
+cp "$here"/import/directions.osm .
+"$import" dirs.csv directions.osm > /dev/null
+same "OSM: facing NE checks SW, 30 mph, decimals, backward on its way, a relation from the east" "8.000000, 50.000000, cam_48, 48, 225
+8.000000, 50.100000, poi_2, -, 274
+8.000000, 50.200000, cam_60, 60, 180
+8.000000, 50.300000, cam_100, 100, 270" dirs.csv
+
 # Every list loads in the program without an invalid line.
-for list in gpx kml ov2 osm pbf own; do
+for list in gpx kml ov2 osm pbf own cams dirs; do
     mkdir -p "run-$list" && cd "run-$list"
     printf 'startProgram=true\ncomPort=99\npoiFile=../%s.csv\n' "$list" > config.txt
     "$bin/poiguard" > out.txt &
