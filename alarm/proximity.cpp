@@ -47,10 +47,10 @@ void checkProximity(Poi* list, int count, double length, double wide, const Alar
         Poi& poi = list[i];
         double d = here.to(poi.length, poi.wide);
         if (i < kNearestLogged)
-            logMessage(log, "nearest POI: name=%10s %lf km    length=%lf wide=%lf \n", poi.name, d,
+            logDetail(log, "nearest POI: name=%10s %lf km    length=%lf wide=%lf \n", poi.name, d,
                        poi.length, poi.wide);
         if (d > kSearchRadiusKm) {
-            logMessage(log, "%d POIs are in the radius of 30km\n", i);
+            logDetail(log, "%d POIs are in the radius of 30km\n", i);
             return;
         }
         if (d > radii.outer && d > poi.latchRadius) {

@@ -1,6 +1,7 @@
 // CPoiGuard's own operations on the POI list, the position and the alarm:
 // thin calls into poi/, gps/ and alarm/, under the names the program is
 // known by.
+#include <cstdio>
 #include <cstdlib>
 
 #include "alarm/proximity.h"
@@ -9,6 +10,7 @@
 #include "poi/distance.h"
 #include "poi/loader.h"
 #include "poi/ordering.h"
+#include "poi/reload.h"
 
 CPoiGuard::CPoiGuard() : poiList(nullptr), log(nullptr) { setDefaults(); }
 
@@ -37,16 +39,51 @@ int CPoiGuard::readConfig(const char* path)
     if (warnSeconds[0]) rules.configureSeconds(warnSeconds);
     if (checkDirections[0]) rules.configureDirections(checkDirections);
     if (warnOverLimitOnly[0]) rules.configureOverLimitOnly(warnOverLimitOnly);
+
     return 0;
 }
 
-// A list from an earlier load is replaced, and released with it.
+// A list from an earlier load is replaced, and released with it. The file
+// that gives POIs is watched for a new version.
 void CPoiGuard::loadPoiList(const char* path)
 {
     PoiFile file = readPoiFile(path, log);
     free(poiList);
     poiList = file.list;
     poiCount = file.count;
+    if (poiCount > 0) reload.watch(path);
+}
+
+void CPoiGuard::askForReload(const char* why)
+{
+    if (reload.start()) logMessage(log, "%s: reloading POI list from %s\n", why, reload.path());
+}
+
+// A list read anew replaces the one in force only when it was read whole
+// and holds POIs; the POIs still at their places keep their latches.
+void CPoiGuard::takeReloadedList()
+{
+    PoiFile read;
+    if (!reload.finished(read)) return;
+    char why[64] = "";
+    if (read.end == kPoiFileMissing) snprintf(why, sizeof why, "cannot open it");
+    else if (read.end == kPoiFileNoMemory) snprintf(why, sizeof why, "not enough memory");
+    else if (read.end == kPoiFileInvalidLine) snprintf(why, sizeof why, "line %d is not a POI", read.invalidLine);
+    else if (read.count == 0) snprintf(why, sizeof why, "it holds no POI");
+    if (why[0]) {
+        logMessage(log, "ERROR while reloading POI list from %s: %s; the %d POIs loaded before stay in force\n",
+                   reload.path(), why, poiCount);
+        free(read.list);
+        return;
+    }
+    int kept = keepLatches(poiList, poiCount, read.list, read.count);
+    free(poiList);
+    poiList = read.list;
+    poiCount = read.count;
+    PoiListSorted = 0;
+    logMessage(log, "SUCCESS Reloading POI list from %s ... found %d POIs, %d of them already announced\n",
+               reload.path(), poiCount, kept);
+    sortPoiList();
 }
 
 double CPoiGuard::greatCircleDistance(double length1, double length2, double wide1, double wide2)
@@ -115,8 +152,8 @@ int CPoiGuard::takePosition(const RmcFix& fix)
     lastPosWide = fix.wide;
     if ((firstSortDone == 0 || ordered.farFrom(lastPosLength, lastPosWide)) && sortPoiList() == 0) firstSortDone = 1;
 
-    logMessage(log, "length=%s (%lf) wide=%s (%lf) PoiListSorted=%d\n", fix.lengthText, lastPosLength, fix.wideText,
-               lastPosWide, PoiListSorted);
+    logDetail(log, "length=%s (%lf) wide=%s (%lf) PoiListSorted=%d\n", fix.lengthText, lastPosLength, fix.wideText,
+              lastPosWide, PoiListSorted);
     rules.moving(fix.knots, fix.course);
     checkAlarms(lastPosLength, lastPosWide);
     return 0;

@@ -7,6 +7,7 @@
 #include "log/log.h"
 #include "poi/ordering.h"
 #include "poi/poi.h"
+#include "poi/reload.h"
 #include "serial/line_speed.h"
 
 class CSerial;
@@ -55,6 +56,8 @@ public:
 
     // POI list.
     void loadPoiList(const char* path);
+    void askForReload(const char* why);
+    void takeReloadedList();
     static double greatCircleDistance(double length1, double length2, double wide1, double wide2);
     double distanceOf(int i) const;
     void quickSort(int lo, int hi);
@@ -89,6 +92,7 @@ public:
     // Beyond the original settings and state, each in a record of its own.
     PositionTrack position;
     OrderedAround ordered;
+    PoiReload reload;
     LineSpeed lineSpeed;
     WarningRules rules;
 };

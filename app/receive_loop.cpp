@@ -96,11 +96,14 @@ int CPoiGuard::readPass(CSerial& serial, ReceiveState& st)
         return 0;
     }
 
+    if (reloadRequested()) askForReload("Asked for a reload");
     int now = secondsSinceStart();
     if (now > st.nextSortTime) {
+        if (reload.changed()) askForReload("The POI list has changed");
         sortPoiList();
         st.nextSortTime = now + updateInterval;
     }
+    takeReloadedList();
     if (!lineSpeed.tick(serial, log, now)) return 0;
     now = secondsSinceStart();
     if (now - st.lastDataTime > maxTimeNoData) {

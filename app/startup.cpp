@@ -1,10 +1,26 @@
 // Start-up: settings, banners, the checks that refuse to run, the POI list.
+#include <cstdlib>
+#include <cstring>
+
 #include "app/poiguard.h"
 #include "serial/serial.h"
 
 namespace {
+
 const char* const kStars = "*****************************************************************\n";
+constexpr int kMaxLogKeepDays = 3650;
+
+// Whole days, 1 to kMaxLogKeepDays; -1 for anything else.
+int keepDays(const char* text)
+{
+    if (strspn(text, "0123456789") != strlen(text) || strlen(text) > 4) return -1;
+    int days = atoi(text);
+    return days >= 1 && days <= kMaxLogKeepDays ? days : -1;
 }
+
+bool isSwitch(const char* text) { return strcmp(text, "true") == 0 || strcmp(text, "false") == 0; }
+
+}  // namespace
 
 int getTimeOfDay()
 {
@@ -42,6 +58,10 @@ bool CPoiGuard::laterSettingsValid()
         logMessage(log, "ERROR checkDirections=%s: give true or false\n", checkDirections);
     else if (rules.overLimitOnly < 0)
         logMessage(log, "ERROR warnOverLimitOnly=%s: give true or false\n", warnOverLimitOnly);
+    else if (logKeepDays[0] && keepDays(logKeepDays) < 0)
+        logMessage(log, "ERROR logKeepDays=%s: give whole days from 1 to %d\n", logKeepDays, kMaxLogKeepDays);
+    else if (quietConsole[0] && !isSwitch(quietConsole))
+        logMessage(log, "ERROR quietConsole=%s: give true or false\n", quietConsole);
     else
         return true;
     return false;
@@ -78,6 +98,8 @@ int CPoiGuard::run(Log* theLog)
     if (warnSeconds[0]) logMessage(log, "warnSeconds=%s\n", warnSeconds);
     if (checkDirections[0]) logMessage(log, "checkDirections=%s\n", checkDirections);
     if (warnOverLimitOnly[0]) logMessage(log, "warnOverLimitOnly=%s\n", warnOverLimitOnly);
+    if (logKeepDays[0]) logMessage(log, "logKeepDays=%s\n", logKeepDays);
+    if (quietConsole[0]) logMessage(log, "quietConsole=%s\n", quietConsole);
 
     // Written as "not >=" so that a radius that is not a number also stops.
     if (!(treshold_enableAlarm_1 >= treshold_enableAlarm_2)) {
@@ -105,6 +127,9 @@ int CPoiGuard::run(Log* theLog)
         return kExitBadConfig;
     }
 
+    if (logKeepDays[0]) log->setKeepDays(keepDays(logKeepDays));
+    log->setQuietConsole(strcmp(quietConsole, "true") == 0);
+
     loadPoiList(builtinPoiPath());
     if (poiCount == 0) loadPoiList(poiFile);
     if (poiCount == 0) {
@@ -113,6 +138,7 @@ int CPoiGuard::run(Log* theLog)
         return kExitNoPois;
     }
 
+    catchReloadSignal();
     receiveLoop(serial, portNumber);  // never returns
     return 0;
 }

@@ -18,6 +18,7 @@
 #include "poi/distance.h"
 #include "poi/loader.h"
 #include "poi/ordering.h"
+#include "poi/reload.h"
 
 namespace {
 
@@ -123,6 +124,25 @@ void BM_StdSortFloor(benchmark::State& state)
     }
 }
 
+// What a reload costs the receive loop: the latches carried over (five
+// POIs have sounded) and the new list ordered, once the thread has read it
+// (BM_Load).
+void BM_ReloadStall(benchmark::State& state)
+{
+    std::vector<Poi> old = loaded(static_cast<int>(state.range(0))), fresh;
+    for (int i = 0; i < 5; ++i) old[static_cast<size_t>(i) * 1000].alarm1Fired = 1;
+    for (auto _ : state) {
+        state.PauseTiming();
+        fresh = old;
+        for (Poi& p : fresh) p.alarm1Fired = 0;
+        state.ResumeTiming();
+        int kept = keepLatches(old.data(), static_cast<int>(old.size()), fresh.data(), static_cast<int>(fresh.size()));
+        orderByDistance(fresh.data(), static_cast<int>(fresh.size()), kLength, kWide);
+        if (kept != 5 || !isOrderedByDistance(fresh.data(), static_cast<int>(fresh.size()), kLength, kWide))
+            state.SkipWithError("latches lost or not ordered");
+    }
+}
+
 // Argument 1: with warnAheadOnly=true and warnSeconds=15, at 130 km/h.
 // Argument 2: the same with a limit and a direction on every POI, and
 // warnOverLimitOnly=true.
@@ -151,6 +171,7 @@ BENCHMARK(BM_Load)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMill
 BENCHMARK(BM_ReadLinesFloor)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Order)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StdSortFloor)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReloadStall)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OneFix)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 // The program prints its messages on standard output, which the benchmarks
 // send to /dev/null; the figures go to standard error.

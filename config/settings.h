@@ -29,6 +29,8 @@ struct Settings {
     char warnSeconds[kKeyTextSize] = "";
     char checkDirections[kKeyTextSize] = "";
     char warnOverLimitOnly[kKeyTextSize] = "";
+    char logKeepDays[kKeyTextSize] = "";
+    char quietConsole[kKeyTextSize] = "";
 };
 
 // Whether comDevice names a device: a path, with a folder separator.

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstring>
+#include <filesystem>
+#include <string>
 
 namespace {
 
@@ -90,7 +92,7 @@ bool formatCommon(char* buffer, size_t size, const char* format, va_list args)
 
 }  // namespace
 
-Log::Log() : logFile(nullptr), fileEnabled(0) {}
+Log::Log() : logFile(nullptr), fileEnabled(0), fileDate(0), keepDays(0), quietConsole(0), nextDayCheck(0) {}
 
 ConsoleBatch::ConsoleBatch() { ++openBatches; }
 
@@ -101,26 +103,88 @@ ConsoleBatch::~ConsoleBatch()
 
 void Log::print(const char* text)
 {
+    toConsole(text);
+    toFile(text);
+}
+
+void Log::printDetail(const char* text)
+{
+    if (!quietConsole) toConsole(text);
+    toFile(text);
+}
+
+void Log::toConsole(const char* text)
+{
     fputs(text, stdout);
     // The program usually ends by being killed; a pipe or a service manager
     // must already hold every line by then. Inside a batch, its end flushes.
     if (openBatches == 0) fflush(stdout);
-    if (fileEnabled && logFile) {
-        fputs(text, logFile);
-        fflush(logFile);
-    }
+}
+
+void Log::toFile(const char* text)
+{
+    if (!fileEnabled) return;
+    if (keepDays > 0) followTheDay();
+    if (!logFile) return;
+    fputs(text, logFile);
+    fflush(logFile);
+}
+
+void Log::openDaysFile()
+{
+    char name[kMessageSize];
+    fileDate = getDate();
+    snprintf(name, sizeof name, "logs\\log_%4d.log", fileDate);
+    _mkdir("logs");  // usually there already
+    logFile = openFile(name, "a");
 }
 
 void Log::setWriteLogFile(int flag)
 {
     if (flag == 0) return;
-    if (logFile == nullptr) {
-        char name[kMessageSize];
-        snprintf(name, sizeof name, "logs\\log_%4d.log", getDate());
-        _mkdir("logs");  // usually there already
-        logFile = openFile(name, "a");
-    }
+    if (logFile == nullptr) openDaysFile();
     fileEnabled = 1;
+}
+
+void Log::setKeepDays(int days)
+{
+    keepDays = days;
+    if (keepDays > 0) removeOldFiles();
+}
+
+void Log::setQuietConsole(int flag) { quietConsole = flag; }
+
+// Once a second at most: a new day moves the log to that day's file (and
+// tries again, should the old day's end have found the disk full).
+void Log::followTheDay()
+{
+    std::time_t now = clockNow();
+    if (now < nextDayCheck) return;
+    nextDayCheck = now + 1;
+    if (logFile && getDate() == fileDate) return;
+    if (logFile) fclose(logFile);
+    openDaysFile();
+    removeOldFiles();
+}
+
+// Daily files (logs/log_YYYYMMDD.log) dated more than keepDays days before
+// today; nothing else in the folder.
+void Log::removeOldFiles()
+{
+    std::tm limit = localClock(clockNow());
+    limit.tm_mday -= keepDays;
+    limit.tm_hour = 12;  // mktime settles the day, whatever the clock changes
+    std::time_t then = mktime(&limit);
+    limit = localClock(then);
+    char oldest[64];
+    snprintf(oldest, sizeof oldest, "log_%04d%02d%02d.log", limit.tm_year + 1900, limit.tm_mon + 1, limit.tm_mday);
+    std::error_code failed;
+    for (const auto& entry : std::filesystem::directory_iterator("logs", failed)) {
+        std::string name = entry.path().filename().string();
+        bool daily = name.size() == 16 && name.compare(0, 4, "log_") == 0 && name.compare(12, 4, ".log") == 0 &&
+                     std::all_of(name.begin() + 4, name.begin() + 12, [](char c) { return c >= '0' && c <= '9'; });
+        if (daily && name < oldest) std::filesystem::remove(entry.path(), failed);
+    }
 }
 
 int getDate()
@@ -129,14 +193,34 @@ int getDate()
     return (t.tm_year + 1900) * 10000 + (t.tm_mon + 1) * 100 + t.tm_mday;
 }
 
-void logMessage(Log* log, const char* format, ...)
+namespace {
+
+void formatMessage(char (&message)[kMessageSize], const char* format, va_list args)
 {
-    char message[kMessageSize];
-    va_list args, again;
-    va_start(args, format);
+    va_list again;
     va_copy(again, args);
     if (!formatCommon(message, sizeof message, format, args)) vsnprintf(message, sizeof message, format, again);
     va_end(again);
+}
+
+}  // namespace
+
+void logMessage(Log* log, const char* format, ...)
+{
+    char message[kMessageSize];
+    va_list args;
+    va_start(args, format);
+    formatMessage(message, format, args);
     va_end(args);
     log->print(message);
+}
+
+void logDetail(Log* log, const char* format, ...)
+{
+    char message[kMessageSize];
+    va_list args;
+    va_start(args, format);
+    formatMessage(message, format, args);
+    va_end(args);
+    log->printDetail(message);
 }

@@ -12,11 +12,31 @@ public:
     Log();
 
     void print(const char* text);
+    // A routine line of each fix (the position, the nearest POIs, the
+    // count): like print, unless the console is kept quiet, when it goes to
+    // the file alone.
+    void printDetail(const char* text);
     void setWriteLogFile(int flag);
+    // Daily files dated more than this many days back are removed, now and
+    // at each change of day, when the log moves on to the new day's file.
+    // 0, as without the call: files are kept, and a run stays in the file
+    // of the day it began.
+    void setKeepDays(int days);
+    void setQuietConsole(int flag);
 
 private:
+    void toConsole(const char* text);
+    void toFile(const char* text);
+    void openDaysFile();
+    void followTheDay();
+    void removeOldFiles();
+
     FILE* logFile;
     int fileEnabled;
+    int fileDate;  // YYYYMMDD of logFile
+    int keepDays;
+    int quietConsole;
+    std::time_t nextDayCheck;
 };
 
 // While one of these exists, console lines are collected and written out
@@ -36,6 +56,8 @@ int getDate();
 
 // Formats one message into a 1024-byte buffer (cut to fit) and prints it.
 void logMessage(Log* log, const char* format, ...) PRINTF_LIKE(2, 3);
+// The same for a routine line of a fix (Log::printDetail).
+void logDetail(Log* log, const char* format, ...) PRINTF_LIKE(2, 3);
 
 // Size of every message buffer of the program.
 constexpr int kMessageSize = 1024;

@@ -16,6 +16,16 @@ FILE* skipByteOrderMark(FILE* file, const char* mode);
 // before the LF is not part of the line.
 char* readTextLine(char* buffer, int size, FILE* file);
 
+// A number that changes whenever the file is replaced or written (from its
+// modification time, size and file number); -1 when it cannot be read.
+long long fileVersion(const char* path);
+
+// From now on the reload signal (SIGHUP, which systemctl reload sends) is
+// noted instead of ending the process; reloadRequested() takes the note.
+// Windows has no such signal: nothing is ever noted there.
+void catchReloadSignal();
+bool reloadRequested();
+
 // Wall clock in whole seconds, and its local calendar form.
 std::time_t clockNow();
 std::tm localClock(std::time_t t);

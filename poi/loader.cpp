@@ -12,11 +12,11 @@ constexpr int kLineLimit = 1023;  // read limit, terminating NUL included
 
 PoiFile readPoiFile(const char* path, Log* log)
 {
-    logMessage(log, "Loading POI list from %s\n", path);
+    if (log) logMessage(log, "Loading POI list from %s\n", path);
     FILE* file = openFile(path, "r");
     if (!file) {
-        logMessage(log, "ERROR while opening file %s\n", path);
-        return {nullptr, 0, kPoiFileMissing};
+        if (log) logMessage(log, "ERROR while opening file %s\n", path);
+        return {nullptr, 0, kPoiFileMissing, 0};
     }
 
     char line[kMessageSize];
@@ -26,9 +26,9 @@ PoiFile readPoiFile(const char* path, Log* log)
 
     // The block is allocated once, at its final size.
     PoiFile result{static_cast<Poi*>(malloc(sizeof(Poi) * static_cast<size_t>(capacity > 0 ? capacity : 1))), 0,
-                   kPoiFileWhole};
+                   kPoiFileWhole, 0};
     if (!result.list) {
-        logMessage(log, "ERROR, not enough memory for %d POIs\n", capacity);
+        if (log) logMessage(log, "ERROR, not enough memory for %d POIs\n", capacity);
         fclose(file);
         result.end = kPoiFileNoMemory;
         return result;
@@ -39,19 +39,23 @@ PoiFile readPoiFile(const char* path, Log* log)
     rewind(file);
     skipByteOrderMark(file, "r");
     // Stops at the block's end too, should the file have grown meanwhile.
-    while (result.count < capacity && readTextLine(line, kLineLimit, file)) {
+    // Lines are counted as read, a long one in pieces.
+    for (int number = 1; result.count < capacity && readTextLine(line, kLineLimit, file); ++number) {
         if (!isPoiDataLine(line)) continue;
         if (!readPoiLine(line, result.list[result.count])) {
-            log->print("ERROR, while reading file, found invalid line\n");
-            log->print("format should be that way:\n");
-            log->print("GPS_LENTGH_DECIMAL, GPS_WIDE_DECIMAL, NAME\n");
-            log->print("e.g. 9.12700, 53.07033, \"[2974]\"\n");
+            if (log) {
+                log->print("ERROR, while reading file, found invalid line\n");
+                log->print("format should be that way:\n");
+                log->print("GPS_LENTGH_DECIMAL, GPS_WIDE_DECIMAL, NAME\n");
+                log->print("e.g. 9.12700, 53.07033, \"[2974]\"\n");
+            }
             result.end = kPoiFileInvalidLine;
+            result.invalidLine = number;
             break;
         }
         ++result.count;
     }
     fclose(file);
-    logMessage(log, "SUCCESS Loading POI list from %s ... ready, found %d POIs\n", path, result.count);
+    if (log) logMessage(log, "SUCCESS Loading POI list from %s ... ready, found %d POIs\n", path, result.count);
     return result;
 }

@@ -24,9 +24,10 @@ struct PoiFile {
     Poi* list;
     int count;
     PoiFileEnd end;
+    int invalidLine;  // its number, when reading stopped at one
 };
 
 // Reads the file into a new block and reports what it does on the log:
 // "Loading POI list from ...", the format help at an invalid line, the
-// number found.
+// number found. With no log it reads silently.
 PoiFile readPoiFile(const char* path, Log* log);

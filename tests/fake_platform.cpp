@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <utility>
 
 namespace fake {
 
@@ -45,6 +46,8 @@ std::time_t clockNow() { return static_cast<std::time_t>(state.clockMs / 1000); 
 ULONGLONG GetTickCount64() { return static_cast<ULONGLONG>(state.tickMs); }
 std::tm localClock(std::time_t t) { return *std::gmtime(&t); }  // tests read the clock in UTC
 const char* builtinPoiPath() { return state.poiPath.c_str(); }
+void catchReloadSignal() {}
+bool reloadRequested() { return std::exchange(state.reloadSignal, false); }
 
 void Sleep(DWORD ms)
 {
@@ -55,11 +58,12 @@ void Sleep(DWORD ms)
 }
 
 // A thread started otherwise than with the default stack and no argument is
-// recorded as a null procedure.
+// recorded as a null procedure. Threads with an argument (a list read anew)
+// always run at once.
 extern "C" uintptr_t _beginthread(void (*procedure)(void*), unsigned stackSize, void* argument)
 {
     state.threads.push_back(stackSize == 0 && argument == nullptr ? procedure : nullptr);
-    if (state.runThreads) procedure(argument);
+    if (state.runThreads || argument) procedure(argument);
     return 1;
 }
 

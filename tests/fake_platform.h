@@ -28,6 +28,7 @@ struct State {
     long long tickMs = 0;   // since the system started: moves with the wall clock, never stepped
     std::string poiPath = "builtin-poi.csv";
     int escapeAfterPauses = -1;  // the reconnect pause throws Escape once this reaches 0
+    bool reloadSignal = false;   // a SIGHUP not taken yet
 };
 
 // Thrown out of the receive loop, which the program itself never leaves.

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <random>
@@ -49,6 +50,35 @@ TEST(Log, FileOnlyOnceSwitchedOnAppendedAcrossRunsDateFixedNeverBehindTheConsole
         EXPECT_EQ(consoleBytes(), before);
     }
     EXPECT_EQ(console.take(), "one two ");
+}
+
+// logKeepDays=14 on 2023-11-14: files dated before 2023-10-31 go, at start
+// and again when the day changes, and the log moves to the new day's file;
+// names that are not daily files stay. A quiet console leaves out the
+// routine lines of a fix, which the file still gets.
+TEST(Log, OldDaysRemovedTheNewDaysFileAQuietConsole)
+{
+    InTempDir dir;
+    fake::state.clockMs = 1700006399000LL;  // 23:59:59
+    std::filesystem::create_directory("logs");
+    for (const char* name : {"log_20231030.log", "log_20231031.log", "log_2023103.log", "notes.txt", "log_20231001.log.gz"})
+        writeFile(std::string("logs/") + name, "x");
+    Console console;
+    Log log;
+    log.setWriteLogFile(1);
+    log.setKeepDays(14);
+    log.setQuietConsole(1);
+    log.print("before midnight\n");
+    fake::state.clockMs += 2000;
+    logDetail(&log, "after %s\n", "midnight");
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator("logs")) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"log_20231001.log.gz", "log_2023103.log", "log_20231114.log", "log_20231115.log",
+                                               "notes.txt"}));
+    EXPECT_EQ(readFile("logs/log_20231114.log", true), "before midnight\n");
+    EXPECT_EQ(readFile("logs/log_20231115.log", true), "after midnight\n");
+    EXPECT_EQ(console.take(), "before midnight\n");
 }
 
 // Messages are formatted by our own code for the common conversions and by

@@ -9,3 +9,5 @@ BOOL PlaySoundA(LPCSTR, HMODULE, DWORD) { return TRUE; }
 std::time_t clockNow() { return std::time(nullptr); }
 std::tm localClock(std::time_t t) { return *std::gmtime(&t); }
 const char* builtinPoiPath() { return "none"; }
+void catchReloadSignal() {}
+bool reloadRequested() { return false; }

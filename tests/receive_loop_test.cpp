@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 
 #include "alarm/sounds.h"
 #include "fake_platform.h"
@@ -117,6 +118,65 @@ TEST(ReceiveLoop, AStepOfTheWallClockMovesNoTimerAFailedReadEndsTheConnection)
     EXPECT_EQ(loop.guard.readPass(loop.serial, loop.st), 0);
     EXPECT_NE(loop.console.take().find("Reading from serial Port failed, the device is gone, try to reconnect in 10sec\n"),
               std::string::npos);
+}
+
+// The list read anew while the loop runs, from A (announced) and B at the
+// start: what replaces it, what keeps it, whose latches go over. Found by
+// the periodic ordering during silence, or asked for with SIGHUP after a
+// reconnection.
+TEST(ReceiveLoop, ReloadingTheList)
+{
+    const struct {
+        const char* legend;
+        const char* file;  // null: removed
+        bool signal;
+        const char* printed;
+        const char* names;  // the list in force afterwards
+        int latched;
+    } rows[] = {
+        {"replaced: A kept, B gone, C new", "8.8, 53.0, A\n9.0, 53.2, C\n", false,
+         "SUCCESS Reloading POI list from pois.csv ... found 2 POIs, 1 of them already announced\n\nSorting POI List",
+         "AC", 1},
+        {"asked for; A moved by 100 m", "8.8, 53.0009, A\n8.9, 53.1, B\n", true,
+         "Asked for a reload: reloading POI list from pois.csv\nSUCCESS Reloading POI list from pois.csv ... found 2 POIs, "
+         "0 of them already announced\n",
+         "AB", 0},
+        {"removed", nullptr, false,
+         "ERROR while reloading POI list from pois.csv: cannot open it; the 2 POIs loaded before stay in force\n", "AB", 1},
+        {"no POI", "% none\n", false, ": it holds no POI; the 2 POIs loaded before stay in force\n", "AB", 1},
+        {"an invalid line midway", "8.8, 53.0, A\nbad\n9.0, 53.2, C\n", true, ": line 2 is not a POI; the 2", "AB", 1},
+    };
+    for (const auto& r : rows) {
+        Loop loop;
+        writeFile("pois.csv", "8.8, 53.0, A\n8.9, 53.1, B\n");
+        loop.guard.loadPoiList("pois.csv");
+        placeAt(loop.guard, 8.8, 53.0);
+        loop.guard.sortPoiList();
+        loop.guard.poiList[0].alarm1Fired = 1;
+        loop.guard.setupReceive(loop.serial, loop.st);
+        if (r.file) writeFile("new.csv", r.file);  // renamed over the list, as import-pois does
+        std::filesystem::rename(r.file ? "new.csv" : "pois.csv", r.file ? "pois.csv" : "gone.csv");
+        if (r.signal) {
+            loop.guard.disconnect(loop.serial, loop.st);
+            loop.guard.connect(loop.serial, loop.st);
+            fake::state.reloadSignal = true;
+        } else {
+            fake::state.tickMs += 301000;
+        }
+        loop.console.take();
+        loop.guard.readPass(loop.serial, loop.st);
+        std::string out = loop.console.take();
+        EXPECT_NE(out.find(r.printed), std::string::npos) << r.legend << "\n" << out;
+        std::string names;
+        int latched = 0;
+        for (int i = 0; i < loop.guard.poiCount; ++i) {
+            names += loop.guard.poiList[i].name;
+            latched += loop.guard.poiList[i].alarm1Fired;
+        }
+        EXPECT_EQ(names, r.names) << r.legend;
+        EXPECT_EQ(latched, r.latched) << r.legend;
+        EXPECT_EQ(loop.guard.PoiListSorted, 1) << r.legend;
+    }
 }
 
 // The loop itself, as run() enters it: an open of the device named, a fix, silence, a

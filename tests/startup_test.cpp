@@ -50,6 +50,8 @@ TEST(Startup, EachFailureEndsWithItsMessageTheExitBannerAndItsStatus)
                                 "Windows name (COM3) or a device path (/dev/ttyACM0)\n" + kExit, 78},
         {"checkDirections=false\nwarnOverLimitOnly=1\n", kStart + settings(0, "-1") + "checkDirections=false\n"
                               "warnOverLimitOnly=1\nERROR warnOverLimitOnly=1: give true or false\n" + kExit, 78},
+        {"logKeepDays=0\nquietConsole=true\n", kStart + settings(0, "-1") + "logKeepDays=0\nquietConsole=true\n"
+                              "ERROR logKeepDays=0: give whole days from 1 to 3650\n" + kExit, 78},
         {"warnAheadOnly=yes\n", kStart + settings(0, "-1") + "warnAheadOnly=yes\nERROR warnAheadOnly=yes: give true or false\n" + kExit,
          78},
         {"startProgram=true\ncomPort=0\n",

@@ -16,6 +16,14 @@ std::string nativePath(const char* path)
     return p;
 }
 
+long long fileVersion(const char* path)
+{
+    struct stat st;
+    if (stat(nativePath(path).c_str(), &st) != 0) return -1;
+    long long stamp = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    return stamp ^ (static_cast<long long>(st.st_size) << 20) ^ (static_cast<long long>(st.st_ino) << 40);
+}
+
 extern "C" int _mkdir(const char* path) { return mkdir(nativePath(path).c_str(), 0777); }
 
 FILE* openFile(const char* path, const char* mode)

@@ -1,5 +1,6 @@
 // Clock, pauses and threads on POSIX systems.
 #include <pthread.h>
+#include <signal.h>
 #include <time.h>
 
 #include <cerrno>
@@ -21,7 +22,27 @@ void* threadMain(void* raw)
     return nullptr;
 }
 
+volatile sig_atomic_t reloadSignalled = 0;
+
+void noteReload(int) { reloadSignalled = 1; }
+
 }  // namespace
+
+void catchReloadSignal()
+{
+    struct sigaction action {};
+    action.sa_handler = noteReload;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGHUP, &action, nullptr);
+}
+
+bool reloadRequested()
+{
+    if (!reloadSignalled) return false;
+    reloadSignalled = 0;
+    return true;
+}
 
 std::time_t clockNow() { return std::time(nullptr); }
 

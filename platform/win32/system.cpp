@@ -11,3 +11,6 @@ std::tm localClock(std::time_t t)
 }
 
 const char* builtinPoiPath() { return "C:\\poiguard\\vodudo\\gefahr.csv"; }
+
+void catchReloadSignal() {}
+bool reloadRequested() { return false; }

@@ -13,8 +13,9 @@ dir=$(mktemp -d)
 trap 'rm -rf "$dir" || true' EXIT
 runner=()
 [ "${2:-}" = valgrind ] && runner=(valgrind --log-file="$dir/valgrind.txt" --leak-check=no)
-drive() {  # a name, then the lines its console must hold
-    "$here/run-drive.sh" "$bin/gpssim" "$dir/$1" "$dir/$1/COM5" 'grep -q "Got no data since 3sec" out.txt' "${runner[@]}" "$bin/poiguard"
+drive() {  # a name, then the lines its console must hold; UNTIL ends the run (the watchdog)
+    "$here/run-drive.sh" "$bin/gpssim" "$dir/$1" "$dir/$1/COM5" "${UNTIL:-grep -q "Got no data since 3sec" out.txt}" \
+        "${runner[@]}" "$bin/poiguard"
     local name=$1 line
     shift
     for line in "$@"; do check "$name: $line" grep -qF -- "$line" "$dir/$name/out.txt"; done
@@ -42,6 +43,17 @@ POIS='8.80020, 53.07400, Nord, 50, 0\n8.79980, 53.07400, Sued, 50, 180\n' \
     drive both "name=Nord (limit 50 km/h)" "name=Sued (limit 50 km/h)"
 check "both: north, then south, each its own camera" \
     test "$(grep -o 'POI in the near.*name=[A-Za-z]*' "$dir/both/out.txt" | sed 's/.*name=//' | uniq | tr '\n' ' ')" = "Nord Sued "
+# The list replaced by import-pois once the drive is under way: the camera
+# it adds is announced, the one it took away never is.
+printf '8.80000, 53.07600, Neu\n' > "$dir/neu.csv"
+POIS='8.80000, 53.07400, Alt\n' SIMFLAGS='--route 53.0600,8.8000:53.0800,8.8000 --speed 90 --rate 2 --scale 5' \
+    UNTIL="grep -q '^length=' out.txt && { [ -e imported ] || { POIGUARD_READ_POIS=$bin/read-pois \
+        $here/../../tools/import-pois vodudo/gefahr.csv $dir/neu.csv > /dev/null && touch imported; }; } &&
+        grep -q 'Got no data since 3sec' out.txt" \
+    drive reload "The POI list has changed: reloading POI list from vodudo\\gefahr.csv" \
+    "SUCCESS Reloading POI list from vodudo\\gefahr.csv ... found 1 POIs" "name=Neu"
+check "reload: the camera taken away is never announced" test -z "$(grep "POI in the near.*name=Alt" "$dir/reload/out.txt")"
+check "reload: the camera added sounds its warning" grep -q "Achtung.wav" "$dir/reload/err.txt"
 [ -z "${runner[*]}" ] || check "valgrind: no error" grep -q "ERROR SUMMARY: 0 errors" "$dir/valgrind.txt"
 [ $fail -eq 0 ] || head -60 "$dir"/*/out.txt "$dir"/valgrind.txt 2>/dev/null
 exit $fail

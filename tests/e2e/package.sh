@@ -32,11 +32,18 @@ chmod 755 "$dir" && mkdir -p "$dir/run" && chown nobody "$dir/run" && cd "$dir/r
 export POIGUARD_DEVICE=$dir/gps0
 sed -n 's/^ExecStartPre=//p' "$unit" | while read -r line; do eval "$line"; done
 as_service="chmod 666 \"\$(readlink -f COM1)\" && exec setpriv --reuid=nobody --regid=nogroup --clear-groups $(sed -n 's/^ExecStart=//p' "$unit")"
-"$here/run-drive.sh" "$sim" "$dir/run" "$POIGUARD_DEVICE" 'grep -q "POI in the near 0.1" out.txt' bash -c "$as_service"
+# systemctl reload runs the unit's ExecReload line with the program's process as $MAINPID.
+export reload; reload=$(sed -n 's/^ExecReload=//p' "$unit")
+"$here/run-drive.sh" "$sim" "$dir/run" "$POIGUARD_DEVICE" 'grep -q "POI in the near 0.1" out.txt &&
+    { [ -e reloaded ] || { MAINPID=$program && eval "$reload" && touch reloaded; }; } && grep -q "SUCCESS Reloading" out.txt' \
+    bash -c "$as_service"
 check "the imported list is read by the service's user" \
     grep -q "SUCCESS Loading POI list from /etc/poiguard/vodudo/gefahr.csv ... ready, found 4 POIs" out.txt
-check "positions" grep -q "^length=00848.0000 (8.800000) wide=5304.3" out.txt
+check "positions in the log file, not on the console (quietConsole=true)" \
+    test "$(grep -c "^length=00848.0000 (8.800000) wide=5304.3" out.txt logs/log_*.log | cut -d: -f2 | sed 's/^[1-9][0-9]*$/n/' | tr '\n' ' ')" = "0 n "
 check "a near-POI line" grep -q "POI in the near 0.1.*name=Blitzer_an_der_Hauptstrasse_Ric" out.txt
+check "systemctl reload reads the list again" \
+    grep -q "SUCCESS Reloading POI list from /etc/poiguard/vodudo/gefahr.csv ... found 4 POIs, 1 of them already announced" out.txt
 cd /
 
 dpkg -r poiguard > /dev/null

@@ -1,0 +1,38 @@
+// Reading the POI list again while the program runs: when its file is
+// replaced (import-pois renames a new one over it) or a reload is asked for.
+// The file is read on a thread of its own, so that the receive loop waits
+// for nothing but the swap and one ordering; the main thread takes the new
+// block over once it is read.
+#pragma once
+
+#include <atomic>
+
+#include "loader.h"
+
+class PoiReload {
+public:
+    // The file the list was read from, as it is now.
+    void watch(const char* path);
+    // Whether it was replaced or written since.
+    bool changed() const;
+    const char* path() const { return file; }
+
+    // Starts reading the file anew; false while a reading is still going on.
+    bool start();
+    // True once a reading has ended, with its block (which the caller now
+    // owns, whatever became of the reading).
+    bool finished(PoiFile& read);
+
+private:
+    static void readIn(void* self);
+
+    char file[256] = "";
+    long long version = -1;
+    std::atomic<int> state{0};  // 0 idle, 1 reading, 2 read
+    PoiFile result{};
+};
+
+// Carries the latches of every POI that is still in the list at the same
+// place (the same coordinates) from the old block to the new one, so that a
+// reload next to a camera does not ring it again; returns how many.
+int keepLatches(const Poi* old, int oldCount, Poi* fresh, int freshCount);
