@@ -11,7 +11,7 @@ const char* const kUsage =
     "Reads config.txt in the working directory (startProgram=true and comPort at least),\n"
     "the POI list vodudo/gefahr.csv there (or the built-in list), and an NMEA receiver on\n"
     "the port comPort names: a device path (/dev/ttyACM0), or N or COM<N> for COM<N>: a link\n"
-    "of that name in the working directory, else /dev/ttyS<N-1>.\n"
+    "of that name in the working directory, else /dev/ttyS<N-1>; or gpsd=HOST[:PORT] for gpsd.\n"
     "Runs until it is stopped. Exit status when it stops by itself: 0 for startProgram=false,\n"
     "65 no POI, 66 no config.txt, 78 a setting refused or no comPort.\n";
 

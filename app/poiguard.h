@@ -23,6 +23,7 @@ constexpr int kExitBadConfig = 78;  // settings refused, or no comPort (EX_CONFI
 // Where the receive loop stands between two read passes.
 struct ReceiveState {
     int portNumber;
+    char device[kPoiFileSize + 16];  // the port by its name, when not by its number
     int portOpen;
     char rxBuffer[1024];
     int rxCount;

@@ -1,6 +1,7 @@
 // The receive loop: keep the port open, cut the byte stream into sentences,
 // re-order the POI list now and then, and reconnect after silence or when
 // the device is gone. It never ends.
+#include <cstdio>
 #include <cstring>
 
 #include "alarm/sounds.h"
@@ -39,6 +40,10 @@ void CPoiGuard::receiveLoop(CSerial& serial, int portNumber)
 void CPoiGuard::setupReceive(CSerial& serial, ReceiveState& st)
 {
     memset(&st.framer, 0, sizeof st.framer);
+    if (gpsd[0])
+        snprintf(st.device, sizeof st.device, "gpsd://%s", gpsd);
+    else
+        snprintf(st.device, sizeof st.device, "%s", comDevice);
     st.firstData = 1;
     serial.getTime(1);  // "its now ...": the wall clock, for the reader of the log
     st.nextSortTime = secondsSinceStart() + updateInterval;
@@ -47,12 +52,13 @@ void CPoiGuard::setupReceive(CSerial& serial, ReceiveState& st)
 void CPoiGuard::connect(CSerial& serial, ReceiveState& st)
 {
     st.lastDataTime = secondsSinceStart();
-    st.portOpen = comDevice[0] ? serial.open(comDevice, kLineBaudRate, kByteSize, kStopBits, kParity)
+    st.portOpen = st.device[0] ? serial.open(st.device, kLineBaudRate, kByteSize, kStopBits, kParity)
                                : serial.open(st.portNumber, kLineBaudRate, kByteSize, kStopBits, kParity);
     if (st.portOpen == 1) {
         log->print("serial.open successfully\n");
         if (lineSpeed.given() && !lineSpeed.start(serial, log, st.lastDataTime)) st.portOpen = 0;
     } else {
+        if (gpsd[0]) logMessage(log, "gpsd does not answer at %s: not running yet, or stopped\n", gpsd);
         log->print("serial.open failed\n");
         log->print("Try to reconnect in 10sec\n");
     }
@@ -92,7 +98,10 @@ int CPoiGuard::readPass(CSerial& serial, ReceiveState& st)
     // Unplugged: the read fails at once and for ever; waiting for the
     // watchdog would poll a dead device for maxTimeNoData seconds.
     if (serial.lost()) {
-        log->print("Reading from serial Port failed, the device is gone, try to reconnect in 10sec\n");
+        if (gpsd[0])
+            logMessage(log, "gpsd at %s closed the connection, try to reconnect in 10sec\n", gpsd);
+        else
+            log->print("Reading from serial Port failed, the device is gone, try to reconnect in 10sec\n");
         return 0;
     }
 

@@ -20,6 +20,17 @@ int keepDays(const char* text)
 
 bool isSwitch(const char* text) { return strcmp(text, "true") == 0 || strcmp(text, "false") == 0; }
 
+// HOST or HOST:PORT; an IPv6 address in brackets when it has a port.
+bool isGpsdAddress(const char* text)
+{
+    const char* colon = strrchr(text, ':');
+    bool hasPort = colon && colon != text && strchr(text, ':') == colon;
+    if (text[0] == '[') hasPort = colon && colon[-1] == ']';
+    if (!hasPort) return text[0] && text[0] != ':';
+    return colon[1] && strspn(colon + 1, "0123456789") == strlen(colon + 1) && atoi(colon + 1) >= 1 &&
+           atoi(colon + 1) <= 65535;
+}
+
 }  // namespace
 
 int getTimeOfDay()
@@ -45,7 +56,12 @@ void CPoiGuard::printExitBanner()
 // The settings added after the original ten, each checked only when given.
 bool CPoiGuard::laterSettingsValid()
 {
-    if (comDevice[0] && !isDevicePath(comDevice))
+    if (gpsd[0] && !readsGpsd())
+        logMessage(log, "ERROR gpsd=%s: this program reads no gpsd (there is none on Windows); give comPort instead\n",
+                   gpsd);
+    else if (gpsd[0] && !isGpsdAddress(gpsd))
+        logMessage(log, "ERROR gpsd=%s: give HOST or HOST:PORT, for instance gpsd=localhost\n", gpsd);
+    else if (comDevice[0] && !isDevicePath(comDevice))
         logMessage(log, "ERROR comPort=%s: give the port's number (3), its Windows name (COM3) or a device path "
                         "(/dev/ttyACM0)\n", comDevice);
     else if (!lineSpeed.valid())
@@ -100,6 +116,7 @@ int CPoiGuard::run(Log* theLog)
     if (warnOverLimitOnly[0]) logMessage(log, "warnOverLimitOnly=%s\n", warnOverLimitOnly);
     if (logKeepDays[0]) logMessage(log, "logKeepDays=%s\n", logKeepDays);
     if (quietConsole[0]) logMessage(log, "quietConsole=%s\n", quietConsole);
+    if (gpsd[0]) logMessage(log, "gpsd=%s: positions from gpsd, not from a serial port\n", gpsd);
 
     // Written as "not >=" so that a radius that is not a number also stops.
     if (!(treshold_enableAlarm_1 >= treshold_enableAlarm_2)) {
@@ -121,7 +138,7 @@ int CPoiGuard::run(Log* theLog)
         printExitBanner();
         return kExitNotStarted;
     }
-    if (portNumber < 0) {
+    if (portNumber < 0 && !gpsd[0]) {
         log->print("Forgot to specify comPort\n");
         printExitBanner();
         return kExitBadConfig;

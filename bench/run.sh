@@ -29,4 +29,6 @@ done | awk '
             if (cpu[who, j] < cpu[who, i]) { t = cpu[who, i]; cpu[who, i] = cpu[who, j]; cpu[who, j] = t }
         return cpu[who, int((k + 1) / 2)]
     }
-    END { printf "median CPU per minute of driving over %d rounds: poiguard %s s, gpsd %s s\n", n["poiguard"], median("poiguard"), median("gpsd") }' 
+    END { printf "median CPU per minute of driving over %d rounds: poiguard %s s, gpsd %s s\n", n["poiguard"], median("poiguard"), median("gpsd") }'
+echo "== the program reading the stream through gpsd"
+build-bench/bench/stream_bench --program build-bench/poiguard --gpsd "$(command -v gpsd || echo /usr/sbin/gpsd)" --seconds "$seconds"

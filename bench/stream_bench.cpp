@@ -4,12 +4,15 @@
 // sentence on the line to the matching "POI in the near" line on its
 // console. Each tick is a burst of RMC then GGA, or with --rmc-last 1 GGA
 // then RMC, as SiRF and u-blox receivers send them. With --gpsd it feeds
-// gpsd instead (CPU and memory only). With --console-null the program's
+// gpsd instead (CPU and memory only); with --program and --gpsd both, the
+// program reads the stream through that gpsd (gpsd=localhost:PORT), and
+// gpsd's CPU is reported beside its own. With --console-null the program's
 // console goes to /dev/null, as gpsd's output goes nowhere without clients
 // (no latency then).
 //
 //   stream_bench --program build/poiguard --seconds 60 [--console-null 1] [--rmc-last 1]
 //   stream_bench --gpsd /usr/sbin/gpsd --seconds 60
+//   stream_bench --program build/poiguard --gpsd /usr/sbin/gpsd --seconds 60
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -157,8 +160,8 @@ int main(int argc, char** argv)
         else if (a == "--console-null") consoleNull = atoi(argv[i + 1]) != 0;
         else if (a == "--rmc-last") rmcLast = atoi(argv[i + 1]) != 0;
     }
-    if (program.empty() == gpsd.empty()) {
-        fprintf(stderr, "usage: stream_bench (--program POIGUARD | --gpsd GPSD) [--seconds N] [--pois N]\n");
+    if (program.empty() && gpsd.empty()) {
+        fprintf(stderr, "usage: stream_bench [--program POIGUARD] [--gpsd GPSD] [--seconds N] [--pois N]\n");
         return 2;
     }
     namespace fs = std::filesystem;
@@ -189,9 +192,22 @@ int main(int argc, char** argv)
         list.precision(8);
         for (int i = 1; i < pois; ++i)
             list << 10.0 + 5.0 * spread(random) << ", " << 51.0 + 4.0 * spread(random) << ", P" << i << "\n";
-        std::ofstream(dir / "config.txt") << "startProgram=true\ncomPort=8\nmaxTimeNoData=30\n";
+        std::ofstream(dir / "config.txt") << "startProgram=true\nmaxTimeNoData=30\n"
+                                          << (gpsd.empty() ? "comPort=8\n" : "gpsd=localhost:29470\n");
     }
 
+    pid_t gpsdPid = -1;  // a gpsd between the line and the program
+    if (!program.empty() && !gpsd.empty()) {
+        gpsdPid = fork();
+        if (gpsdPid == 0) {
+            int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+            execl(gpsd.c_str(), gpsd.c_str(), "-N", "-n", "-S", "29470", device.c_str(), nullptr);
+            _exit(127);
+        }
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
     int out[2];
     if (pipe(out) != 0) return 1;
     pid_t pid = fork();
@@ -213,7 +229,7 @@ int main(int argc, char** argv)
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
 
-    Usage before = usageOf(pid);
+    Usage before = usageOf(pid), gpsdBefore = gpsdPid > 0 ? usageOf(gpsdPid) : Usage{};
     std::vector<double> latencyMs;
     Clock::time_point start = Clock::now();
     int ticks = seconds * 10;
@@ -224,7 +240,9 @@ int main(int argc, char** argv)
     size_t answered = 0;
     for (int tick = 0; tick <= ticks; ++tick) {
         Clock::time_point due = start + std::chrono::milliseconds(100 * tick);
-        if (program.empty() || consoleNull) {
+        // Through gpsd the first fixes may never reach the program, and the
+        // lines could not be told apart: CPU and memory only.
+        if (program.empty() || consoleNull || gpsdPid > 0) {
             std::this_thread::sleep_until(due);
         } else {
             for (Clock::time_point now = Clock::now(); now < due; now = Clock::now())
@@ -237,7 +255,11 @@ int main(int argc, char** argv)
         sent.push_back(Clock::now());  // the fix's last byte, its line end, is on the line
         if (!rmcLast) writeAll(master, gga(tick));
     }
-    Usage after = usageOf(pid);
+    Usage after = usageOf(pid), gpsdAfter = gpsdPid > 0 ? usageOf(gpsdPid) : Usage{};
+    if (gpsdPid > 0) {
+        kill(gpsdPid, SIGTERM);
+        waitpid(gpsdPid, nullptr, 0);
+    }
     kill(pid, SIGTERM);  // what a service manager sends
     // Threads that ended during the run are not in /proc any more; the
     // resource usage at exit counts them, start-up included.
@@ -248,9 +270,12 @@ int main(int argc, char** argv)
     fs::remove_all(dir);
 
     double perMinute = (after.cpuSeconds - before.cpuSeconds) * 60.0 / seconds;
-    printf("%s: CPU %.4f s per minute of driving, peak resident memory %ld KiB\n",
+    printf("%s%s: CPU %.4f s per minute of driving, peak resident memory %ld KiB\n",
            program.empty() ? "gpsd" : consoleNull ? "poiguard (console to /dev/null)" : "poiguard (console to a pipe)",
-           perMinute, after.peakKb);
+           gpsdPid > 0 ? " through gpsd" : "", perMinute, after.peakKb);
+    if (gpsdPid > 0)
+        printf("gpsd serving it: CPU %.4f s per minute of driving\n",
+               (gpsdAfter.cpuSeconds - gpsdBefore.cpuSeconds) * 60.0 / seconds);
     if (!latencyMs.empty()) {
         std::sort(latencyMs.begin(), latencyMs.end());
         printf("poiguard: latency from the RMC's line end (RMC %s) to the near-POI line over %zu fixes: median %.3f ms, "

@@ -6,8 +6,8 @@
 #   /usr/share/poiguard/poiguard.style               gpsbabel style of the POI format
 #   /etc/poiguard/config.txt                         commented sample, a conffile
 #   /etc/poiguard/vodudo/gefahr.csv                  the built-in list (POIGUARD_BUILTIN_POI), empty
-#   /lib/systemd/system/poiguard{,-gpsd-bridge}.service
-#   /usr/share/doc/poiguard/                         README, copyright, changelog, udev rule
+#   /lib/systemd/system/poiguard.service
+#   /usr/share/doc/poiguard/                         README, copyright, changelog, udev rule, gpsd drop-in
 include(GNUInstallDirs)
 set(POIGUARD_SYSCONFDIR /etc/poiguard CACHE PATH "Where the package puts config.txt and the built-in POI list")
 
@@ -45,9 +45,9 @@ install(FILES tools/poiguard.style DESTINATION ${CMAKE_INSTALL_DATADIR}/poiguard
 install(FILES packaging/config.txt DESTINATION ${POIGUARD_SYSCONFDIR})
 get_filename_component(BUILTIN_POI_DIR ${POIGUARD_BUILTIN_POI} DIRECTORY)
 install(FILES packaging/vodudo/gefahr.csv DESTINATION ${BUILTIN_POI_DIR})
-install(FILES packaging/poiguard.service packaging/poiguard-gpsd-bridge.service DESTINATION lib/systemd/system)
+install(FILES packaging/poiguard.service DESTINATION lib/systemd/system)
 install(FILES README.md packaging/copyright ${CHANGELOG_GZ} DESTINATION ${DOC_DIR})
-install(FILES packaging/99-poiguard-gps.rules DESTINATION ${DOC_DIR}/examples)
+install(FILES packaging/99-poiguard-gps.rules packaging/gpsd.conf DESTINATION ${DOC_DIR}/examples)
 install(FILES ${MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_GENERATOR DEB)
@@ -55,17 +55,18 @@ set(CPACK_PACKAGE_NAME poiguard)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "poiguard developers <poiguard@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "warns with sounds when a GPS position nears a point of interest")
-set(CPACK_PACKAGE_DESCRIPTION "poiguard reads the NMEA 0183 stream of a GPS receiver on a serial port, keeps
-a list of points of interest (speed cameras, for instance) ordered by
-distance, and plays one of three sound patterns as a point comes within
-300 m, 150 m and 50 m (configurable). It runs as a systemd service on a
-laptop or a small board in a car; receivers of any talker and hemisphere,
-line speeds found by itself, and POI lists from GPX, KML, OV2 and
-OpenStreetMap files and camera databases (poiguard-import-pois, with gpsbabel).")
+set(CPACK_PACKAGE_DESCRIPTION "poiguard reads the NMEA 0183 stream of a GPS receiver, through gpsd or
+on a serial port, keeps a list of points of interest (speed cameras, for
+instance) ordered by distance, and plays one of three sound patterns as a
+point comes within 300 m, 150 m and 50 m (configurable), only for cameras
+that check the car's direction. It runs as a systemd service on a laptop
+or a small board in a car; receivers of any talker and hemisphere, line
+speeds found by itself, and POI lists from GPX, KML, OV2 and OpenStreetMap
+files and camera databases (poiguard-import-pois, with gpsbabel).")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gpsbabel, socat, gpsd-clients")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gpsbabel, gpsd")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${CMAKE_SOURCE_DIR}/packaging/conffiles;${CMAKE_SOURCE_DIR}/packaging/postrm")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -97,6 +97,7 @@ int readSettings(const char* path, Settings& s, Log* log)
         else if (strcmp(key, "warnOverLimitOnly") == 0) keepText(s.warnOverLimitOnly, value);
         else if (strcmp(key, "logKeepDays") == 0) keepText(s.logKeepDays, value);
         else if (strcmp(key, "quietConsole") == 0) keepText(s.quietConsole, value);
+        else if (strcmp(key, "gpsd") == 0) keepText(s.gpsd, value);
         else known = false;
 
         if (!known) logMessage(log, "UNKOWN element %s\n", key);

@@ -31,7 +31,11 @@ struct Settings {
     char warnOverLimitOnly[kKeyTextSize] = "";
     char logKeepDays[kKeyTextSize] = "";
     char quietConsole[kKeyTextSize] = "";
+    // gpsd=HOST or HOST:PORT: positions from gpsd instead of a serial port.
+    char gpsd[kPoiFileSize] = "";
 };
+
+constexpr const char* kGpsdPort = "2947";  // gpsd's own, when gpsd names none
 
 // Whether comDevice names a device: a path, with a folder separator.
 bool isDevicePath(const char* value);

@@ -26,6 +26,10 @@ long long fileVersion(const char* path);
 void catchReloadSignal();
 bool reloadRequested();
 
+// Whether CreateFileA opens "gpsd://HOST:PORT": gpsd's NMEA stream, through
+// libgps. Windows has no gpsd.
+bool readsGpsd();
+
 // Wall clock in whole seconds, and its local calendar form.
 std::time_t clockNow();
 std::tm localClock(std::time_t t);

@@ -47,6 +47,7 @@ ULONGLONG GetTickCount64() { return static_cast<ULONGLONG>(state.tickMs); }
 std::tm localClock(std::time_t t) { return *std::gmtime(&t); }  // tests read the clock in UTC
 const char* builtinPoiPath() { return state.poiPath.c_str(); }
 void catchReloadSignal() {}
+bool readsGpsd() { return true; }
 bool reloadRequested() { return std::exchange(state.reloadSignal, false); }
 
 void Sleep(DWORD ms)

@@ -11,3 +11,4 @@ std::tm localClock(std::time_t t) { return *std::gmtime(&t); }
 const char* builtinPoiPath() { return "none"; }
 void catchReloadSignal() {}
 bool reloadRequested() { return false; }
+bool readsGpsd() { return true; }

@@ -120,6 +120,27 @@ TEST(ReceiveLoop, AStepOfTheWallClockMovesNoTimerAFailedReadEndsTheConnection)
               std::string::npos);
 }
 
+// gpsd as the source: its stream opened by name; a gpsd that does not
+// answer, and one that closes the connection, each said so.
+TEST(ReceiveLoop, ThroughGpsd)
+{
+    Loop loop;
+    snprintf(loop.guard.gpsd, sizeof loop.guard.gpsd, "localhost:2948");
+    loop.guard.setupReceive(loop.serial, loop.st);
+    loop.guard.disconnect(loop.serial, loop.st);
+    fake::state.failing.insert("CreateFileA");
+    loop.guard.connect(loop.serial, loop.st);
+    fake::state.failing.clear();
+    loop.guard.connect(loop.serial, loop.st);
+    fake::state.line.push_back(fake::kReadError);
+    EXPECT_EQ(loop.guard.readPass(loop.serial, loop.st), 0);
+    std::string out = loop.console.take();
+    for (const char* text : {"Try to open gpsd://localhost:2948\n", "gpsd does not answer at localhost:2948: not running yet, "
+                             "or stopped\nserial.open failed\n", "gpsd at localhost:2948 closed the connection, try to "
+                             "reconnect in 10sec\n"})
+        EXPECT_NE(out.find(text), std::string::npos) << text << " in\n" << out;
+}
+
 // The list read anew while the loop runs, from A (announced) and B at the
 // start: what replaces it, what keeps it, whose latches go over. Found by
 // the periodic ordering during silence, or asked for with SIGHUP after a

@@ -54,6 +54,12 @@ TEST(Startup, EachFailureEndsWithItsMessageTheExitBannerAndItsStatus)
                               "ERROR logKeepDays=0: give whole days from 1 to 3650\n" + kExit, 78},
         {"warnAheadOnly=yes\n", kStart + settings(0, "-1") + "warnAheadOnly=yes\nERROR warnAheadOnly=yes: give true or false\n" + kExit,
          78},
+        {"gpsd=:2947\n", kStart + settings(0, "-1") + "gpsd=:2947: positions from gpsd, not from a serial port\n"
+                               "ERROR gpsd=:2947: give HOST or HOST:PORT, for instance gpsd=localhost\n" + kExit, 78},
+        {"startProgram=true\ngpsd=localhost\n", kStart + settings(1, "-1") + "gpsd=localhost: positions from gpsd, not from "
+                               "a serial port\nLoading POI list from builtin-poi.csv\nERROR while opening file builtin-poi.csv\n"
+                               "Loading POI list from vodudo\\gefahr.csv\nERROR while opening file vodudo\\gefahr.csv\n"
+                               "ERROR, PoiList in folder vodudo is also empty\n" + kExit, 65},
         {"startProgram=true\ncomPort=0\n",
          kStart + settings(1, "0") +
              "Loading POI list from builtin-poi.csv\nERROR while opening file builtin-poi.csv\n"

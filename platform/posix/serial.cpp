@@ -1,7 +1,9 @@
-// The Win32 comm calls on a POSIX terminal device.
+// The Win32 comm calls on a POSIX terminal device, or on gpsd's NMEA stream.
 //
 // "\\.\COM<N>" opens, in this order, an entry COM<N> in the working directory
-// (a link to the receiver's device or to a pseudo-terminal) or /dev/ttyS<N-1>.
+// (a link to the receiver's device or to a pseudo-terminal) or /dev/ttyS<N-1>;
+// "gpsd://HOST:PORT" a connection to gpsd (gpsd.cpp), whose line settings
+// are only kept, as there is no line.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -18,12 +20,15 @@
 #include <cstring>
 #include <string>
 
+#include "gpsd.h"
 #include "platform.h"
 
 namespace {
 
 struct Port {
     int fd;
+    GpsdStream* gpsd;  // instead of fd, for gpsd
+    DCB gpsdLine;      // the line settings a gpsd connection was given
     // Bytes read from the device but not handed out yet: the program asks
     // for one byte a call, and one system call a byte would cost more than
     // everything else it does.
@@ -108,6 +113,16 @@ int wsprintfA(char* buffer, const char* format, ...)
 
 HANDLE CreateFileA(LPCSTR name, DWORD, DWORD shareMode, void*, DWORD, DWORD, HANDLE)
 {
+    if (strncmp(name, kGpsdScheme, strlen(kGpsdScheme)) == 0) {
+        GpsdStream* gpsd = GpsdStream::open(name + strlen(kGpsdScheme));
+        if (!gpsd) return INVALID_HANDLE_VALUE;
+        Port* port = new Port{};
+        port->fd = -1;
+        port->gpsd = gpsd;
+        port->gpsdLine.BaudRate = 38400;
+        port->gpsdLine.ByteSize = 8;
+        return port;
+    }
     std::string path = devicePath(name);
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return INVALID_HANDLE_VALUE;
@@ -148,6 +163,10 @@ BOOL SetCommTimeouts(HANDLE h, COMMTIMEOUTS* timeouts)
 BOOL GetCommState(HANDLE h, DCB* dcb)
 {
     Port* port = portOf(h);
+    if (port && port->gpsd) {
+        *dcb = port->gpsdLine;
+        return TRUE;
+    }
     termios t;
     if (!port || tcgetattr(port->fd, &t) != 0) return FALSE;
     memset(dcb, 0, sizeof *dcb);
@@ -189,6 +208,10 @@ BOOL SetCommState(HANDLE h, DCB* dcb)
 {
     Port* port = portOf(h);
     if (!port) return FALSE;
+    if (port->gpsd) {
+        port->gpsdLine = *dcb;
+        return TRUE;
+    }
     // Handing back the settings as first read restores the terminal exactly,
     // including what a DCB cannot describe (echo, canonical mode).
     if (port->haveOriginal && memcmp(dcb, &port->originalDcb, sizeof *dcb) == 0) {
@@ -264,6 +287,18 @@ BOOL ReadFile(HANDLE h, void* buffer, DWORD length, DWORD* read, void*)
             long long left = deadline - nowMs();
             wait = returnAtOnce || left < 0 ? 0 : static_cast<int>(left);
         }
+        if (port->gpsd) {
+            int n = port->gpsd->nextLine(port->pending, sizeof port->pending, wait < 0 ? 1000 : wait);
+            if (n < 0) return FALSE;  // gpsd closed the connection
+            if (n == 0) {
+                if (wait >= 0) return TRUE;  // time-out: what came so far
+                continue;
+            }
+            port->pendingStart = 0;
+            port->pendingEnd = static_cast<size_t>(n);
+            takePending(port, out, length, read);
+            continue;
+        }
         pollfd p{port->fd, POLLIN, 0};
         int rc = poll(&p, 1, wait);
         if (rc < 0) {
@@ -320,8 +355,12 @@ BOOL CloseHandle(HANDLE h)
 {
     Port* port = portOf(h);
     if (!port) return FALSE;
-    ioctl(port->fd, TIOCNXCL);  // exclusive mode outlives the descriptor otherwise
-    ::close(port->fd);
+    if (port->gpsd) {
+        delete port->gpsd;
+    } else {
+        ioctl(port->fd, TIOCNXCL);  // exclusive mode outlives the descriptor otherwise
+        ::close(port->fd);
+    }
     delete port;
     return TRUE;
 }

@@ -87,3 +87,4 @@ extern "C" uintptr_t _beginthread(void (*procedure)(void*), unsigned stackSize, 
     }
     return static_cast<uintptr_t>(thread);
 }
+bool readsGpsd() { return true; }

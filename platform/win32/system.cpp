@@ -14,3 +14,4 @@ const char* builtinPoiPath() { return "C:\\poiguard\\vodudo\\gefahr.csv"; }
 
 void catchReloadSignal() {}
 bool reloadRequested() { return false; }
+bool readsGpsd() { return false; }
