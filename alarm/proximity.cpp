@@ -47,8 +47,8 @@ void checkProximity(Poi* list, int count, double length, double wide, const Alar
         Poi& poi = list[i];
         double d = here.to(poi.length, poi.wide);
         if (i < kNearestLogged)
-            logDetail(log, "nearest POI: name=%10s %lf km    length=%lf wide=%lf \n", poi.name, d,
-                       poi.length, poi.wide);
+            logDetail(log, "nearest POI: name=%10s %lf km    length=%lf wide=%lf \n", poi.name, d, poi.length,
+                      poi.wide);
         if (d > kSearchRadiusKm) {
             logDetail(log, "%d POIs are in the radius of 30km\n", i);
             return;

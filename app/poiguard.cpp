@@ -39,7 +39,6 @@ int CPoiGuard::readConfig(const char* path)
     if (warnSeconds[0]) rules.configureSeconds(warnSeconds);
     if (checkDirections[0]) rules.configureDirections(checkDirections);
     if (warnOverLimitOnly[0]) rules.configureOverLimitOnly(warnOverLimitOnly);
-
     return 0;
 }
 

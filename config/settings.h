@@ -35,8 +35,6 @@ struct Settings {
     char gpsd[kPoiFileSize] = "";
 };
 
-constexpr const char* kGpsdPort = "2947";  // gpsd's own, when gpsd names none
-
 // Whether comDevice names a device: a path, with a folder separator.
 bool isDevicePath(const char* value);
 
