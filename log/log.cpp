@@ -195,32 +195,31 @@ int getDate()
 
 namespace {
 
-void formatMessage(char (&message)[kMessageSize], const char* format, va_list args)
+// Formats the message and hands it to the Log's printer of its kind.
+void formatAndPrint(Log* log, void (Log::*print)(const char*), const char* format, va_list args)
 {
+    char message[kMessageSize];
     va_list again;
     va_copy(again, args);
     if (!formatCommon(message, sizeof message, format, args)) vsnprintf(message, sizeof message, format, again);
     va_end(again);
+    (log->*print)(message);
 }
 
 }  // namespace
 
 void logMessage(Log* log, const char* format, ...)
 {
-    char message[kMessageSize];
     va_list args;
     va_start(args, format);
-    formatMessage(message, format, args);
+    formatAndPrint(log, &Log::print, format, args);
     va_end(args);
-    log->print(message);
 }
 
 void logDetail(Log* log, const char* format, ...)
 {
-    char message[kMessageSize];
     va_list args;
     va_start(args, format);
-    formatMessage(message, format, args);
+    formatAndPrint(log, &Log::printDetail, format, args);
     va_end(args);
-    log->printDetail(message);
 }
