@@ -10,13 +10,16 @@
 
 GpsdStream* GpsdStream::open(const char* hostPort)
 {
+    // HOST, HOST:PORT, [IPv6] or [IPv6]:PORT; an IPv6 address without
+    // brackets has no port.
     std::string host = hostPort, port = DEFAULT_GPSD_PORT;
-    size_t colon = host.rfind(':');
-    if (colon != std::string::npos && host.find(':') == colon) {  // not an IPv6 address without a port
+    size_t close = host[0] == '[' ? host.find(']') : std::string::npos;
+    size_t colon = close != std::string::npos ? host.find(':', close) : host.rfind(':');
+    if (colon != std::string::npos && (close != std::string::npos || host.find(':') == colon)) {
         port = host.substr(colon + 1);
         host.erase(colon);
     }
-    if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+    if (close != std::string::npos) host = host.substr(1, close - 1);
     auto* data = new gps_data_t{};
     if (gps_open(host.c_str(), port.c_str(), data) != 0) {
         delete data;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Positions through gpsd, read natively (gpsd=localhost:PORT): gpsfake plays
+# Positions through gpsd, read natively (gpsd=[::1]:PORT, an IPv6 literal): gpsfake plays
 # a capture through a gpsd of its own. gpsd absent when poiguard starts, then
 # there: positions, the same as the capture gives through a serial port
 # (its .chk); gpsd stopped and started again: positions resume.
@@ -16,9 +16,9 @@ cd "$dir"
 gpsd_on() { gpsfake -q -n -c 0.05 -P "$port" "$capture.log" > /dev/null 2>&1 & }
 positions() { grep -h '^length=' "$@" || true; }
 mkdir vodudo && printf '23.56900, 55.79700, Vilnius_road\n' > vodudo/gefahr.csv
-printf 'startProgram=true\ngpsd=localhost:%s\nmaxTimeNoData=3\n' "$port" > config.txt
+printf 'startProgram=true\ngpsd=[::1]:%s\nmaxTimeNoData=3\n' "$port" > config.txt
 "$bin/poiguard" > out.txt &
-check "gpsd absent: said so, and tried again" wait_for 'grep -q "gpsd does not answer at localhost:$port" out.txt'
+check "gpsd absent: said so, and tried again" wait_for 'grep -q "gpsd does not answer at \[::1\]:$port" out.txt'
 gpsd_on
 check "gpsd there: positions" wait_for '[ "$(positions out.txt | wc -l)" -ge 8 ]'
 # gpsd may miss the first sentences; the rest are the serial port's, in order
@@ -27,7 +27,7 @@ serial=$(positions "$capture.chk" "$capture.chk") got=$(positions out.txt | head
 contains() { [[ $1 == *"$2"* ]]; }
 check "the same positions as through a serial port" contains "$serial" "$got"
 pkill -f "gpsfake.*-P $port" || true
-check "gpsd stopped: noticed at once" wait_for 'grep -q "gpsd at localhost:$port closed the connection" out.txt'
+check "gpsd stopped: noticed at once" wait_for 'grep -q "gpsd at \[::1\]:$port closed the connection" out.txt'
 sleep 2
 gpsd_on
 check "gpsd started again: positions resume" wait_for 'sed -n "/closed the connection/,\$p" out.txt | grep -q "^length="'
