@@ -85,6 +85,9 @@ bool CPoiGuard::laterSettingsValid()
 
 int CPoiGuard::run(Log* theLog)
 {
+    // From the first moment: a reload asked for while a long list loads
+    // (systemctl reload right after a start) must not end the program.
+    catchReloadSignal();
     CSerial serial;
     log = theLog;
     if (readConfig("config.txt") != 0) {
@@ -155,7 +158,6 @@ int CPoiGuard::run(Log* theLog)
         return kExitNoPois;
     }
 
-    catchReloadSignal();
     receiveLoop(serial, portNumber);  // never returns
     return 0;
 }

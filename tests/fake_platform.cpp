@@ -46,7 +46,7 @@ std::time_t clockNow() { return static_cast<std::time_t>(state.clockMs / 1000); 
 ULONGLONG GetTickCount64() { return static_cast<ULONGLONG>(state.tickMs); }
 std::tm localClock(std::time_t t) { return *std::gmtime(&t); }  // tests read the clock in UTC
 const char* builtinPoiPath() { return state.poiPath.c_str(); }
-void catchReloadSignal() {}
+void catchReloadSignal() { call("catchReloadSignal"); }
 bool readsGpsd() { return true; }
 bool reloadRequested() { return std::exchange(state.reloadSignal, false); }
 

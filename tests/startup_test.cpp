@@ -93,4 +93,19 @@ TEST(Startup, ABuiltinListWithPoisIsTheList)
     EXPECT_NE(out.find("serial.open failed\n"), std::string::npos);
 }
 
+// systemctl reload right after a start, while the list loads: noted from
+// the first moment, taken once the loop runs.
+TEST(Startup, AReloadAskedForDuringStartUpIsTakenOnceTheLoopRuns)
+{
+    Guarded g;
+    writeFile("builtin-poi.csv", "9.1, 53.0, A\n");
+    writeFile("config.txt", "startProgram=true\ncomPort=2\n");
+    fake::state.reloadSignal = true;
+    fake::state.escapeAfterPauses = 0;
+    EXPECT_THROW(g.guard.run(&g.log), fake::Escape);
+    EXPECT_EQ(fake::state.calls.front(), "catchReloadSignal");
+    EXPECT_NE(g.console.take().find("Asked for a reload: reloading POI list from builtin-poi.csv\nSUCCESS Reloading"),
+              std::string::npos);
+}
+
 }  // namespace
