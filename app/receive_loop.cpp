@@ -107,8 +107,8 @@ int CPoiGuard::readPass(CSerial& serial, ReceiveState& st)
 
     if (reloadRequested()) askForReload("Asked for a reload");
     int now = secondsSinceStart();
+    if (reload.changeSettled(now)) askForReload("The POI list has changed");
     if (now > st.nextSortTime) {
-        if (reload.changed()) askForReload("The POI list has changed");
         sortPoiList();
         st.nextSortTime = now + updateInterval;
     }

@@ -55,6 +55,15 @@ bool readLimit(const char* token, int16_t& limit)
     return *end == '\0';
 }
 
+// Whole degrees, 0 to 360 (north either way), written with or without
+// a fraction of zeros ("360.0"); *end is where it stopped.
+bool readHeading(const char* token, int& value, const char** end)
+{
+    if (!readWhole(token, value, end) || value > 360) return false;
+    if (**end == '.' && (*end)[1] == '0') *end += strspn(*end + 1, "0") + 1;
+    return true;
+}
+
 // "-", "D" or "D/E" with E the opposite of D.
 bool readDirection(const char* token, int16_t& heading, uint8_t& bothWays)
 {
@@ -63,12 +72,12 @@ bool readDirection(const char* token, int16_t& heading, uint8_t& bothWays)
     if (strcmp(token, "-") == 0) return true;
     int first, second;
     const char* end;
-    if (!readWhole(token, first, &end) || first >= 360) return false;
+    if (!readHeading(token, first, &end)) return false;
     if (*end == '/') {
-        if (!readWhole(end + 1, second, &end) || second != (first + 180) % 360) return false;
+        if (!readHeading(end + 1, second, &end) || second % 360 != (first + 180) % 360) return false;
         bothWays = 1;
     }
-    heading = static_cast<int16_t>(first == 0 ? 360 : first);
+    heading = static_cast<int16_t>(first % 360 == 0 ? 360 : first);
     return *end == '\0';
 }
 

@@ -8,7 +8,8 @@
 // longitude, latitude and name, separated by commas and/or white space;
 // then, optionally, the speed limit in km/h (1 to 300; '-' or 0 for none)
 // and the heading of the traffic the camera checks, in whole degrees true
-// (0 to 359; D/E for that heading and its opposite; '-' for every direction).
+// (0 to 360, north 0 or 360; D/E for that heading and its opposite; '-' for
+// every direction).
 #pragma once
 
 #include "poi.h"

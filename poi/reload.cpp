@@ -1,6 +1,7 @@
 #include "reload.h"
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "platform.h"
@@ -13,15 +14,47 @@ constexpr int kRead = 2;
 
 bool latched(const Poi& p) { return p.alarm1Fired || p.alarm2Fired || p.alarm4Fired; }
 
+// The same camera: its place, the way it checks and its name. Two cameras on
+// one pole differ in their way, and must not swap what has sounded.
+bool sameCamera(const Poi& a, const Poi& b)
+{
+    return a.length == b.length && a.wide == b.wide && a.heading == b.heading && a.bothWays == b.bothWays &&
+           strcmp(a.name, b.name) == 0;
+}
+
 }  // namespace
 
 void PoiReload::watch(const char* path)
 {
     snprintf(file, sizeof file, "%s", path);
-    version = fileVersion(file);
+    version = seen = fileVersion(file);
 }
 
-bool PoiReload::changed() const { return file[0] && fileVersion(file) != version; }
+namespace {
+
+bool endsWithLineEnd(const char* path)
+{
+    FILE* f = openFile(path, "rb");
+    if (!f) return true;
+    bool complete = fseek(f, -1, SEEK_END) != 0 || fgetc(f) == '\n';
+    fclose(f);
+    return complete;
+}
+
+}  // namespace
+
+bool PoiReload::changeSettled(int now)
+{
+    if (!file[0] || now == lastLook) return false;
+    lastLook = now;
+    long long v = fileVersion(file);
+    if (v != seen) {
+        seen = v;
+        seenSince = now;
+        seenComplete = endsWithLineEnd(file);
+    }
+    return v != version && now - seenSince >= (seenComplete ? kSettleSeconds : kSettleCutSeconds);
+}
 
 bool PoiReload::start()
 {
@@ -58,7 +91,7 @@ int keepLatches(const Poi* old, int oldCount, Poi* fresh, int freshCount)
     for (int i = 0; i < freshCount && !sounded.empty(); ++i)
         for (size_t k = 0; k < sounded.size(); ++k) {
             const Poi& o = *sounded[k];
-            if (o.length != fresh[i].length || o.wide != fresh[i].wide) continue;
+            if (!sameCamera(o, fresh[i])) continue;
             fresh[i].alarm1Fired = o.alarm1Fired;
             fresh[i].alarm2Fired = o.alarm2Fired;
             fresh[i].alarm4Fired = o.alarm4Fired;

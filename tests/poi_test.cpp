@@ -4,6 +4,7 @@
 #include "poi/distance.h"
 #include "poi/line.h"
 #include "poi/loader.h"
+#include "poi/reload.h"
 
 namespace {
 
@@ -71,7 +72,11 @@ TEST(Loader, LimitsAndDirections)
         {"8.8, 53.0, A, 300, 180/0", true, 300, 180, 1},
         {"8.8, 53.0, A, 301", false},
         {"8.8, 53.0, A, 50km", false},
-        {"8.8, 53.0, A, 50, 360", false},
+        {"8.8, 53.0, A, 50, 360", true, 50, 360, 0},
+        {"8.8, 53.0, A, 50, 360.0", true, 50, 360, 0},
+        {"8.8, 53.0, A, 50, 180/360", true, 50, 180, 1},
+        {"8.8, 53.0, A, 50, 361", false},
+        {"8.8, 53.0, A, 50, 360.5", false},
         {"8.8, 53.0, A, 50, 90/180", false},
         {"8.8, 53.0, A, 50, 12.5", false},
         {"8.8, 53.0, A, 50, 180, x", false},
@@ -86,6 +91,46 @@ TEST(Loader, LimitsAndDirections)
                 << r.line;
         }
     }
+}
+
+// A list written in place is taken once it has stood still: 5 s, or 30 s
+// while its last line has no line end.
+TEST(Reload, AChangedListIsTakenOnceItHasSettled)
+{
+    const struct {
+        const char* legend;
+        std::vector<std::pair<int, const char*>> steps;  // a look at this second, after writing this (or nothing)
+        int takenAt;
+    } rows[] = {
+        {"whole", {{1, "8.8, 53.0, B\n"}, {5, nullptr}, {6, nullptr}}, 6},
+        {"a writer pausing 3 s in a line, then done",
+         {{1, "8.8, 53.0, A\n9.0, 5"}, {4, "8.8, 53.0, A\n9.0, 53.2, C\n"}, {8, nullptr}, {9, nullptr}}, 9},
+        {"saved without a line end", {{1, "8.8, 53.0, B"}, {30, nullptr}, {31, nullptr}}, 31},
+    };
+    for (const auto& r : rows) {
+        InTempDir dir;
+        writeFile("pois.csv", "8.8, 53.0, A\n");
+        PoiReload reload;
+        reload.watch("pois.csv");
+        int taken = 0;
+        for (const auto& [second, text] : r.steps) {
+            if (text) writeFile("pois.csv", text);
+            if (reload.changeSettled(second) && !taken) taken = second;
+        }
+        EXPECT_EQ(taken, r.takenAt) << r.legend;
+    }
+}
+
+// Two cameras on one pole listed the other way round after a reload: each
+// keeps its own latches.
+TEST(Reload, LatchesGoToTheSameCameraNotToTheSamePlace)
+{
+    std::vector<Poi> old = makePois({{8.8, 53.0, "Nord"}, {8.8, 53.0, "Sued"}}), fresh = makePois({{8.8, 53.0, "Sued"}, {8.8, 53.0, "Nord"}});
+    old[0].heading = fresh[1].heading = 360;
+    old[1].heading = fresh[0].heading = 180;
+    old[0].alarm1Fired = 1;
+    EXPECT_EQ(keepLatches(old.data(), 2, fresh.data(), 2), 1);
+    EXPECT_EQ(fresh[0].alarm1Fired * 10 + fresh[1].alarm1Fired, 1);
 }
 
 // The same point twice: rounding carries the cosine past 1 here, where acos

@@ -174,7 +174,8 @@ TEST(ReceiveLoop, ReloadingTheList)
             loop.guard.connect(loop.serial, loop.st);
             fake::state.reloadSignal = true;
         } else {
-            fake::state.tickMs += 301000;
+            loop.guard.readPass(loop.serial, loop.st);  // the change seen; taken once it has settled
+            fake::state.tickMs += kSettleSeconds * 1000;
         }
         loop.console.take();
         loop.guard.readPass(loop.serial, loop.st);
