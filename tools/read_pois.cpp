@@ -44,6 +44,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <array>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -51,6 +52,7 @@
 #include <string>
 #include <vector>
 
+#include "poi/distance.h"
 #include "poi/line.h"
 
 namespace {
@@ -79,6 +81,29 @@ void write(Point p)
         direction = std::to_string(d) + (p.bothWays ? "/" + std::to_string((d + 180) % 360) : "");
     }
     printf("%.8f\t%.8f\t%s\t%s\t%s\n", p.length, p.wide, p.name.c_str(), limit.c_str(), direction.c_str());
+}
+
+// One camera's ways: the same way twice once, two opposite ways at one
+// limit as one line that checks both.
+void writeWays(const std::vector<Point>& ways)
+{
+    auto whole = [](const Point& p) { return p.heading < 0 ? -1 : static_cast<int>(std::lround(p.heading)) % 360; };
+    std::vector<bool> done(ways.size());
+    for (size_t i = 0; i < ways.size(); ++i) {
+        if (done[i]) continue;
+        Point p = ways[i];
+        for (size_t k = i + 1; k < ways.size(); ++k) {
+            if (done[k] || ways[k].limit != p.limit) continue;
+            int h = whole(p), other = whole(ways[k]);
+            if (other == h) {
+                done[k] = true;
+            } else if (h >= 0 && other == (h + 180) % 360) {
+                p.bothWays = true;
+                done[k] = true;
+            }
+        }
+        write(p);
+    }
 }
 
 // The whole text is a finite number, blanks around it allowed.
@@ -194,6 +219,22 @@ int lonlat(std::istream& in, const char* path)
     return 0;
 }
 
+// Limits the program would refuse (over kMaxLimitKmh), left out of the
+// list and counted for the import's summary.
+int refusedLimits = 0;
+constexpr int kMaxLimitKmh = 300;
+
+// A limit in km/h as the program takes it: never rounded above the true
+// limit (70 mph is 112.65 km/h: 112, so that 112.9 km/h is over it), and
+// none when it is more than the program takes.
+int keptLimit(double kmh)
+{
+    int whole = static_cast<int>(std::floor(kmh + 1e-9));
+    if (whole <= kMaxLimitKmh) return whole;
+    ++refusedLimits;
+    return 0;
+}
+
 // Each camera named by its kind and limit: fixed_50, redlight, section_100.
 std::string cameraName(int type, int limit)
 {
@@ -221,12 +262,12 @@ int cameras(std::istream& in, const char* path, bool facing)
         Point p;
         p.length = c[0];
         p.wide = c[1];
-        if (!ok || !inRange(p) || c[3] < 0 || c[3] > 300 || c[4] < 0 || c[4] > 2 || c[5] < 0 || c[5] > 360)
+        if (!ok || !inRange(p) || c[3] < 0 || c[4] < 0 || c[4] > 2 || c[5] < 0 || c[5] > 360)
             return fail(path, number, "X,Y,TYPE,SPEED,DIRTYPE,DIRECTION", line);
-        p.limit = static_cast<int>(c[3]);
+        p.limit = keptLimit(c[3]);
         if (c[4] > 0) p.heading = fmod(c[5] + (facing ? 180 : 0), 360);
         p.bothWays = c[4] == 2;
-        p.name = cameraName(static_cast<int>(c[2]), p.limit);
+        p.name = cameraName(static_cast<int>(c[2]), static_cast<int>(c[3]));
         write(p);
     }
     if (columns == 0) return fail(path, number, "a camera database", "(no header)");
@@ -240,10 +281,10 @@ int readMaxspeed(const char* value)
     if (!value) return 0;
     char* end = nullptr;
     double speed = strtod(value, &end);
-    if (end == value || !(speed > 0 && speed <= 300)) return 0;
+    if (end == value || !(speed > 0 && speed < 1000)) return 0;
     if (strcmp(end, " mph") == 0) speed *= kKmhPerMph;
     else if (*end != '\0') return 0;
-    return static_cast<int>(std::lround(speed));
+    return keptLimit(speed);
 }
 
 // direction in degrees (decimals allowed) or N, NNE, ... NNW; -1 otherwise.
@@ -265,13 +306,19 @@ double bearing(const osmium::Location& from, const osmium::Location& to)
     return fmod(atan2(y, x) * kDegrees + 360, 360);
 }
 
+// The way one enforcement relation gives its device: traffic from its
+// "from" node towards the device, at its limit.
+struct Check {
+    osmium::object_id_type from = 0;
+    int limit = 0;
+};
+
 struct Camera {
     osmium::Location at;
     std::string name, direction;
     int limit = 0;
     osmium::object_id_type before = 0, after = 0;  // neighbours on its way, for forward/backward
-    osmium::object_id_type from = 0;               // an enforcement relation's "from" node
-    bool fromRelation = false;
+    std::vector<Check> checks;                     // one for each enforcement relation naming it
 };
 
 // First pass: the cameras, their ways' neighbours, the enforcement relations.
@@ -307,24 +354,26 @@ public:
         }
     }
 
+    // Every device of the relation checks the way it gives; a device named
+    // by two relations (one for each carriageway) checks both.
     void relation(const osmium::Relation& r)
     {
         const char* type = r.tags()["type"];
         const char* what = r.tags()["enforcement"];
         if (!type || strcmp(type, "enforcement") != 0 || !what || strcmp(what, "maxspeed") != 0) return;
-        osmium::object_id_type device = 0, from = 0;
+        Check check;
+        std::vector<osmium::object_id_type> devices;
         for (const auto& m : r.members()) {
             if (m.type() != osmium::item_type::node) continue;
-            if (strcmp(m.role(), "device") == 0 && !device) device = m.ref();
-            if (strcmp(m.role(), "from") == 0 && !from) from = m.ref();
+            if (strcmp(m.role(), "device") == 0) devices.push_back(m.ref());
+            if (strcmp(m.role(), "from") == 0 && !check.from) check.from = m.ref();
         }
-        if (!device) return;
-        Camera& c = cameras[device];
-        c.fromRelation = true;
-        c.from = from;
-        if (int limit = readMaxspeed(r.tags()["maxspeed"])) c.limit = limit;
-        wanted.insert(device);
-        if (from) wanted.insert(from);
+        check.limit = readMaxspeed(r.tags()["maxspeed"]);
+        if (check.from) wanted.insert(check.from);
+        for (osmium::object_id_type device : devices) {
+            cameras[device].checks.push_back(check);
+            wanted.insert(device);
+        }
     }
 
     std::map<osmium::object_id_type, Camera> cameras;
@@ -361,23 +410,90 @@ int osm(const char* path, bool traffic, std::vector<std::pair<std::string, std::
         return p == places.at.end() ? osmium::Location{} : p->second;
     };
     for (auto& [id, c] : found.cameras) {
-        if (c.fromRelation && !c.at.valid()) c.at = place(id);
+        if (!c.at.valid()) c.at = place(id);  // a device that is no camera node of its own
         if (!c.at.valid()) continue;
         Point p;
         p.length = c.at.lon();
         p.wide = c.at.lat();
         p.limit = c.limit;
-        p.name = c.limit > 0 ? "cam_" + std::to_string(c.limit) : c.name;
-        if (c.fromRelation && place(c.from).valid()) {
-            p.heading = bearing(place(c.from), c.at);  // travelling from "from" towards the device
-        } else if (c.direction == "forward" || c.direction == "backward") {
+        if (c.direction == "forward" || c.direction == "backward") {
             osmium::Location a = place(c.before).valid() ? place(c.before) : c.at;
             osmium::Location b = place(c.after).valid() ? place(c.after) : c.at;
             if (!(a == b)) p.heading = fmod(bearing(a, b) + (c.direction == "backward" ? 180 : 0), 360);
         } else if (double d = readDirection(c.direction.c_str()); d >= 0) {
             p.heading = fmod(d + (traffic ? 0 : 180), 360);
         }
-        write(p);
+        // The relations' ways, each travelling from its "from" node towards the device.
+        std::vector<Point> ways;
+        for (const Check& check : c.checks) {
+            Point w = p;
+            if (check.limit) w.limit = check.limit;
+            if (place(check.from).valid()) w.heading = bearing(place(check.from), c.at);
+            ways.push_back(w);
+        }
+        if (ways.empty()) ways.push_back(p);
+        for (Point& w : ways) w.name = w.limit > 0 ? "cam_" + std::to_string(w.limit) : c.name;
+        writeWays(ways);
+    }
+    return 0;
+}
+
+// merge METRES FILE...: the inputs' lists as import-pois names them
+// (longitude, latitude, name, "limit direction", tab-separated), one after
+// the other; a POI within METRES of an earlier one kept that checks the same
+// way at the same limit is a duplicate and dropped. Cameras at one place
+// that check different ways (two on one pole, one for each carriageway) or
+// carry different limits are all kept.
+struct Kept {
+    double length, wide;
+    std::string limitAndWay;
+};
+
+// "90/270" and "270/90" are one way; a lone heading and "-" stand as written.
+std::string sameWayKey(const std::string& limitAndWay)
+{
+    size_t blank = limitAndWay.find(' '), slash = limitAndWay.find('/');
+    if (blank == std::string::npos || slash == std::string::npos) return limitAndWay;
+    int a = atoi(limitAndWay.c_str() + blank + 1), b = atoi(limitAndWay.c_str() + slash + 1);
+    return limitAndWay.substr(0, blank) + " " + std::to_string(std::min(a, b)) + "/" + std::to_string(std::max(a, b));
+}
+
+int merge(double within, char** files, int count)
+{
+    // Kept POIs by cell of a grid over the earth's surface (3D, cells of
+    // METRES): a duplicate lies in one of the 27 cells around a POI.
+    constexpr double kEarthMetres = 6371000.0, kRadians = 3.14159265358979323846 / 180.0;
+    double cell = std::max(within, 1.0);
+    std::map<std::array<long, 3>, std::vector<Kept>> grid;
+    for (int f = 0; f < count; ++f) {
+        std::ifstream in(files[f], std::ios::binary);
+        std::string line;
+        while (std::getline(in, line)) {
+            std::vector<std::string> t(1);
+            for (char c : line)
+                if (c == '\t') t.emplace_back();
+                else t.back().push_back(c);
+            if (t.size() != 4) continue;
+            Kept k{atof(t[0].c_str()), atof(t[1].c_str()), sameWayKey(t[3])};
+            double x = kEarthMetres * cos(k.wide * kRadians) * cos(k.length * kRadians),
+                   y = kEarthMetres * cos(k.wide * kRadians) * sin(k.length * kRadians),
+                   z = kEarthMetres * sin(k.wide * kRadians);
+            std::array<long, 3> at{std::lround(floor(x / cell)), std::lround(floor(y / cell)), std::lround(floor(z / cell))};
+            bool duplicate = false;
+            for (long dx = -1; dx <= 1 && !duplicate; ++dx)
+                for (long dy = -1; dy <= 1 && !duplicate; ++dy)
+                    for (long dz = -1; dz <= 1 && !duplicate; ++dz) {
+                        auto near = grid.find({at[0] + dx, at[1] + dy, at[2] + dz});
+                        if (near == grid.end()) continue;
+                        for (const Kept& o : near->second)
+                            if (o.limitAndWay == k.limitAndWay &&
+                                greatCircleDistance(o.length, k.length, o.wide, k.wide) * 1000 <= within)
+                                duplicate = true;
+                    }
+            if (duplicate) continue;
+            grid[at].push_back(k);
+            printf("%.6f\t%.6f\t%s\t%s\n", k.length, k.wide, t[2].c_str(), t[3].c_str());
+        }
     }
     return 0;
 }
@@ -387,6 +503,7 @@ int osm(const char* path, bool traffic, std::vector<std::pair<std::string, std::
 int main(int argc, char** argv)
 {
     std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "merge" && argc > 3) return merge(atof(argv[2]), argv + 3, argc - 3);
     bool facing = false, traffic = false;
     std::vector<std::pair<std::string, std::string>> tags;
     int i = 2;
@@ -400,10 +517,18 @@ int main(int argc, char** argv)
         } else break;
     }
     if (i != argc - 1 || (mode != "kind" && mode != "lonlat" && mode != "cameras" && mode != "osm")) {
-        fputs("usage: read-pois kind|lonlat|cameras [--facing]|osm [--traffic] [--tag K=V]... FILE\n", stderr);
+        fputs("usage: read-pois kind|lonlat|cameras [--facing]|osm [--traffic] [--tag K=V]... FILE\n"
+              "       read-pois merge METRES FILE...\n", stderr);
         return 2;
     }
     const char* path = argv[i];
+    // What was left out, for the import's summary.
+    struct Summary {
+        ~Summary()
+        {
+            if (refusedLimits) fprintf(stderr, "read-pois: %d limits over %d km/h left out\n", refusedLimits, kMaxLimitKmh);
+        }
+    } summary;
     if (mode == "osm") {
         try {
             return osm(path, traffic, tags);

@@ -14,7 +14,7 @@ trap 'rm -rf "$dir" || true' EXIT
 runner=()
 [ "${2:-}" = valgrind ] && runner=(valgrind --log-file="$dir/valgrind.txt" --leak-check=no)
 drive() {  # a name, then the lines its console must hold; UNTIL ends the run (the watchdog)
-    "$here/run-drive.sh" "$bin/gpssim" "$dir/$1" "$dir/$1/COM5" "${UNTIL:-grep -q "Got no data since 3sec" out.txt}" \
+    "$here/run-drive.sh" "$bin/gpssim" "$dir/$1" "$dir/$1/COM5" "${UNTIL:-grep -q 'Got no data since 3sec' out.txt}" \
         "${runner[@]}" "$bin/poiguard"
     local name=$1 line
     shift
@@ -36,13 +36,17 @@ check "south: the three warnings" test "$(grep -c 'ding.wav' "$dir/south/err.txt
 POIS='8.80000, 53.07400, Vorn\n8.80000, 53.07050, Hinten\n' SETTINGS='warnAheadOnly=true\nwarnSeconds=15\n' \
     drive ahead "warnAheadOnly=true" "name=Vorn (90 km/h: radius 0.3750" "nearest POI: name=    Hinten"
 check "ahead: the POI behind is never announced" test -z "$(grep "POI in the near.*name=Hinten" "$dir/ahead/out.txt")"
-# A camera for each carriageway, 13 m either side of the road, driven north
-# and back: each way announces exactly the camera that checks it.
-POIS='8.80020, 53.07400, Nord, 50, 0\n8.79980, 53.07400, Sued, 50, 180\n' \
-    SIMFLAGS='--route 53.0720,8.8000:53.0760,8.8000:53.0720,8.8000 --speed 90 --rate 2 --scale 5' \
+# Two cameras on one pole, one for each carriageway, driven north and back:
+# each way announces exactly the camera that checks it, once (its three
+# levels), and the import keeps both.
+printf '8.80000, 53.07400, Nord, 50, 0\n8.80000, 53.07400, Sued, 50, 180\n' > "$dir/pole.csv"
+mkdir -p "$dir/both/vodudo" && POIGUARD_READ_POIS=$bin/read-pois "$here/../../tools/import-pois" \
+    "$dir/both/vodudo/gefahr.csv" "$dir/pole.csv" > /dev/null
+SIMFLAGS='--route 53.0720,8.8000:53.0760,8.8000:53.0720,8.8000 --speed 90 --rate 2 --scale 5' \
     drive both "name=Nord (limit 50 km/h)" "name=Sued (limit 50 km/h)"
 check "both: north, then south, each its own camera" \
     test "$(grep -o 'POI in the near.*name=[A-Za-z]*' "$dir/both/out.txt" | sed 's/.*name=//' | uniq | tr '\n' ' ')" = "Nord Sued "
+check "both: each way warned once" test "$(grep -c 'ding.wav' "$dir/both/err.txt")$(grep -c 'Achtung.wav' "$dir/both/err.txt")" = 162
 # The list replaced by import-pois once the drive is under way: the camera
 # it adds is announced, the one it took away never is.
 printf '8.80000, 53.07600, Neu\n' > "$dir/neu.csv"

@@ -12,8 +12,8 @@ import=$here/../../tools/import-pois
 export POIGUARD_READ_POIS=$bin/read-pois
 dir=$(mktemp -d)
 trap 'rm -rf "$dir" || true' EXIT
+. "$here/lib.sh"
 cd "$dir"
-fail=0
 same() {  # legend, expected text, file; coordinates may differ by 0.00001 (OV2 keeps five decimals)
     if awk -F ', ' 'NR == FNR { e[FNR] = $0; n = FNR; next }
         { split(e[FNR], x, ", "); d1 = $1 - x[1]; d2 = $2 - x[2]; m = FNR
@@ -77,14 +77,33 @@ same "camera database: the summary counts limits and directions" \
 "$import" --directions facing facing.csv speedcam.txt > /dev/null
 same "camera database read as the way the camera looks" "$(head -2 cams.csv | sed 's/, 0$/, 180/; s|90/270|270/90|')" <(head -2 facing.csv)
 cp "$here"/import/directions.osm .
-"$import" dirs.csv directions.osm > /dev/null
-same "OSM: facing NE checks SW, 30 mph, decimals, backward on its way, a relation from the east" "8.000000, 50.000000, cam_48, 48, 225
+"$import" dirs.csv directions.osm > dirs.txt
+same "OSM: directions, mph rounded down and over 300 left out, relations (two devices, one device both ways)" "8.000000, 50.000000, cam_48, 48, 225
 8.000000, 50.100000, poi_2, -, 274
+8.000000, 50.400000, cam_112, 112
+8.000000, 50.500000, poi_4
 8.000000, 50.200000, cam_60, 60, 180
-8.000000, 50.300000, cam_100, 100, 270" dirs.csv
+8.000000, 50.300000, cam_100, 100, 270
+8.000000, 50.600000, cam_80, 80, 270
+8.001000, 50.600000, cam_80, 80, 270
+8.000000, 50.700000, cam_80, 80, 270/90" dirs.csv
+check "OSM: the summary names the limit left out" grep -q "; left out 1 speed limits over 300 km/h" dirs.txt
+
+# Two cameras on one pole, one for each carriageway, are both kept; only a
+# true duplicate (the same place, way and limit) is dropped; 360 and 360.0
+# are north.
+printf 'X,Y,TYPE,SPEED,DIRTYPE,DIRECTION\n9.1,53.4,1,80,1,0\n9.1,53.4,1,80,1,180\n9.1,53.4,1,80,1,0\n9.1,53.40001,1,100,1,0\n' > pole.txt
+printf '9.2, 53.5, Nord, 50, 360\n9.2, 53.5, Sued, 50, 180\n9.2, 53.5, Nord2, 50, 360.0\n' > pole.csv
+"$import" poles.csv pole.txt pole.csv > poles.txt
+same "one pole, two ways: both kept, the true duplicates dropped" "9.100000, 53.400000, fixed_80, 80, 0
+9.100000, 53.400000, fixed_80, 80, 180
+9.100000, 53.400010, fixed_100, 100, 0
+9.200000, 53.500000, Nord, 50, 0
+9.200000, 53.500000, Sued, 50, 180" poles.csv
+check "one pole: two dropped" grep -q "wrote 5 POIs.*dropped 2 as duplicates" poles.txt
 
 # Every list loads in the program without an invalid line.
-for list in gpx kml ov2 osm pbf own cams dirs; do
+for list in gpx kml ov2 osm pbf own cams dirs poles; do
     mkdir -p "run-$list" && cd "run-$list"
     printf 'startProgram=true\ncomPort=99\npoiFile=../%s.csv\n' "$list" > config.txt
     "$bin/poiguard" > out.txt &
@@ -100,6 +119,10 @@ done
 chmod 640 own.csv && "$import" own.csv in.gpx > /dev/null && (umask 022 && "$import" new.csv in.gpx > /dev/null)
 same "modes: the replaced list's kept, a new one's from the umask" "640, 644" <(stat -c %a own.csv new.csv | paste -sd, | sed 's/,/, /')
 
+mkdir folder
+check "a folder as OUTPUT: refused, nothing written in it" \
+    test "$("$import" folder in.gpx 2>&1 >/dev/null; echo $?; ls -A folder)" = "import-pois: folder is a folder; give the list's file name (for example folder/gefahr.csv)
+1"
 sed '/<wpt/d' in.gpx > track.gpx
 for bad in "missing.gpx|cannot read missing.gpx" "in.txt|in.txt: no POI found; expected rows under a first line" \
     "broken.gpx|gpsbabel cannot read broken.gpx" "track.gpx|track.gpx: no POI found; expected waypoints (track points"; do
