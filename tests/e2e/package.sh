@@ -13,6 +13,12 @@ here=$(cd "$(dirname "$0")" && pwd)
 dpkg-deb -c "$deb" | awk '{print substr($6, 2)}' | grep -v '/$' > "$dir/files"
 dpkg -i "$deb" > /dev/null
 check "installed: poiguard --version" test "$(poiguard --version)" = "poiguard $(dpkg-deb -f "$deb" Version)"
+# The maintainer scripts, through Debian's helpers, which work without a
+# running systemd: the service enabled on install, its state recorded.
+wants=/etc/systemd/system/multi-user.target.wants/poiguard.service
+state=/var/lib/systemd/deb-systemd-helper-enabled
+check "the service is enabled on install" test "$(readlink "$wants")" = /lib/systemd/system/poiguard.service
+check "the helpers recorded its links" grep -qx "$wants" "$state/poiguard.service.dsh-also"
 check "the unit passes systemd-analyze verify" systemd-analyze verify /lib/systemd/system/poiguard.service
 for board in ttyS ttyUSB ttyACM ttyAMA ttyTHS ttymxc; do
     check "the service may open /dev/$board*" grep -qx "DeviceAllow=char-$board rw" /lib/systemd/system/poiguard.service
@@ -56,4 +62,5 @@ dpkg -r poiguard > /dev/null
 check "removed: only the configuration is left" test "$(while read -r f; do [ -e "$f" ] && echo "$f"; done < "$dir/files" | tr '\n' ' ')" = "/etc/poiguard/config.txt /etc/poiguard/vodudo/gefahr.csv "
 dpkg --purge poiguard > /dev/null
 check "purged: nothing is left" test -z "$(while read -r f; do [ -e "$f" ] && echo "$f"; done < "$dir/files"; ls -d /etc/poiguard /usr/share/poiguard /usr/share/doc/poiguard 2>/dev/null)"
+check "purged: no enable link, no helper state" test -z "$(ls -d "$wants" "$state"/*poiguard* 2>/dev/null)"
 exit $fail
