@@ -7,10 +7,22 @@ POIGUARD_PACKAGES="$POIGUARD_BUILD_PACKAGES libgtest-dev libgmock-dev libbenchma
 install_build_deps() { install_packages $POIGUARD_BUILD_PACKAGES "$@"; }
 install_deps() { install_packages $POIGUARD_PACKAGES "$@"; }
 
+# Whether a package is installed for this machine's architecture (or is
+# one for all): once arm64 is added, a plain name stands for two packages
+# and "dpkg -s" calls it ambiguous. NAME:ARCH asks for that one.
+installed() {
+    local arch
+    case $1 in
+    *:*) arch=${1#*:} ;;
+    *) arch="($(dpkg --print-architecture)|all)" ;;
+    esac
+    dpkg-query -W -f='${Architecture} ${db:Status-Status}\n' "$1" 2>/dev/null | grep -qxE "$arch installed"
+}
+
 install_packages() {
     local missing=()
     for p in "$@"; do
-        dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+        installed "$p" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     local sudo=""
