@@ -41,7 +41,7 @@ void CPoiGuard::setupReceive(CSerial& serial, ReceiveState& st)
 {
     memset(&st.framer, 0, sizeof st.framer);
     if (gpsd[0])
-        snprintf(st.device, sizeof st.device, "gpsd://%s", gpsd);
+        snprintf(st.device, sizeof st.device, "%s%s", kGpsdScheme, gpsd);
     else
         snprintf(st.device, sizeof st.device, "%s", comDevice);
     st.firstData = 1;
@@ -56,7 +56,8 @@ void CPoiGuard::connect(CSerial& serial, ReceiveState& st)
                                : serial.open(st.portNumber, kLineBaudRate, kByteSize, kStopBits, kParity);
     if (st.portOpen == 1) {
         log->print("serial.open successfully\n");
-        if (lineSpeed.given() && !lineSpeed.start(serial, log, st.lastDataTime)) st.portOpen = 0;
+        // gpsd has the receiver at its own speed: there is no line to set.
+        if (lineSpeed.given() && !gpsd[0] && !lineSpeed.start(serial, log, st.lastDataTime)) st.portOpen = 0;
     } else {
         if (gpsd[0]) logMessage(log, "gpsd does not answer at %s: not running yet, or stopped\n", gpsd);
         log->print("serial.open failed\n");

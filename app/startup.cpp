@@ -154,6 +154,12 @@ int CPoiGuard::run(Log* theLog)
     if (poiCount == 0) loadPoiList(poiFile);
     if (poiCount == 0) {
         log->print("ERROR, PoiList in folder vodudo is also empty\n");
+        if (importCommand())
+            logMessage(log, "    %s %s INPUT... makes one from a GPX, KML or OV2 file, a camera database or "
+                            "OpenStreetMap; or write one: longitude, latitude, name a line\n",
+                       importCommand(), builtinPoiPath());
+        else
+            logMessage(log, "    Write one into %s: longitude, latitude, name a line\n", builtinPoiPath());
         printExitBanner();
         return kExitNoPois;
     }

@@ -28,7 +28,19 @@ bool reloadRequested();
 
 // Whether CreateFileA opens "gpsd://HOST:PORT": gpsd's NMEA stream, through
 // libgps. Windows has no gpsd.
+constexpr const char* kGpsdScheme = "gpsd://";
 bool readsGpsd();
+
+// Why the last CreateFileA of a port failed, in the system's words; on
+// POSIX naming the device it tried: "COM1 (a link to /dev/gps0): No such
+// file or directory".
+const char* openFailure();
+
+// The user the program runs as, for a file it cannot read.
+const char* userName();
+
+// The command that makes a POI list here; nullptr where there is none.
+const char* importCommand();
 
 // Wall clock in whole seconds, and its local calendar form.
 std::time_t clockNow();

@@ -1,6 +1,8 @@
 #include "loader.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "line.h"
 
@@ -15,7 +17,11 @@ PoiFile readPoiFile(const char* path, Log* log)
     if (log) logMessage(log, "Loading POI list from %s\n", path);
     FILE* file = openFile(path, "r");
     if (!file) {
-        if (log) logMessage(log, "ERROR while opening file %s\n", path);
+        if (log) {
+            const char* why = strerror(errno);
+            logMessage(log, "ERROR while opening file %s\n", path);
+            logMessage(log, "    %s (as user %s)\n", why, userName());
+        }
         return {nullptr, 0, kPoiFileMissing, 0};
     }
 

@@ -1,5 +1,6 @@
 #include "serial.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "own_text.h"
@@ -13,7 +14,8 @@ constexpr DWORD kTimeoutMs = 200;       // every member of COMMTIMEOUTS
 // The saved records start empty, so a Close() after an open() that failed
 // before saving anything restores defined values.
 CSerial::CSerial()
-    : hComm(INVALID_HANDLE_VALUE), savedDcb{}, savedTimeouts{}, log(nullptr), logEnabled(0), readFailed(0)
+    : hComm(INVALID_HANDLE_VALUE), failureShown(""), savedDcb{}, savedTimeouts{}, log(nullptr), logEnabled(0),
+      readFailed(0)
 {
 }
 
@@ -62,9 +64,17 @@ int CSerial::open(const char* path, int /*baudRate*/, int byteSize, int /*stopBi
                         FILE_ATTRIBUTE_NORMAL, nullptr);
     if (logEnabled) logMessage(log, "hComm=%p\n", hComm);
     if (hComm == INVALID_HANDLE_VALUE) {
+        // gpsd is no COM port; the receive loop says that gpsd does not answer.
+        if (strncmp(path, kGpsdScheme, strlen(kGpsdScheme)) == 0) return 0;
         report("Fehler beim Oeffnen des COM-Ports! in CreateFile()\n");
+        // The device tried and the system's reason, once while they stay the same.
+        if (logEnabled && strcmp(openFailure(), failureShown) != 0) {
+            snprintf(failureShown, sizeof failureShown, "%s", openFailure());
+            logMessage(log, "    %s; see \"The port\" in poiguard's README\n", failureShown);
+        }
         return 0;
     }
+    failureShown[0] = '\0';
     if (!GetCommTimeouts(hComm, &savedTimeouts)) {
         Close();
         report("Fehler beim Oeffnen des COM-Ports! in GetCommTimeouts()\n");

@@ -30,6 +30,7 @@ private:
     void report(const char* text);
 
     HANDLE hComm;
+    char failureShown[512];  // why the port did not open, as last reported
     DCB savedDcb;
     COMMTIMEOUTS savedTimeouts;
     Log* log;

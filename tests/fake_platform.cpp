@@ -48,6 +48,9 @@ std::tm localClock(std::time_t t) { return *std::gmtime(&t); }  // tests read th
 const char* builtinPoiPath() { return state.poiPath.c_str(); }
 void catchReloadSignal() { call("catchReloadSignal"); }
 bool readsGpsd() { return true; }
+const char* openFailure() { return "COM3 (a link to /dev/gps0): No such file or directory"; }
+const char* userName() { return "tester"; }
+const char* importCommand() { return "poiguard-import-pois"; }
 bool reloadRequested() { return std::exchange(state.reloadSignal, false); }
 
 void Sleep(DWORD ms)

@@ -121,6 +121,7 @@ TEST(ReceiveLoop, ThroughGpsd)
 {
     Loop loop;
     snprintf(loop.guard.gpsd, sizeof loop.guard.gpsd, "localhost:2948");
+    loop.guard.lineSpeed.configure("auto");  // as packaged: no line to hunt on through gpsd
     loop.guard.setupReceive(loop.serial, loop.st);
     loop.guard.disconnect(loop.serial, loop.st);
     fake::state.failing.insert("CreateFileA");
@@ -134,6 +135,7 @@ TEST(ReceiveLoop, ThroughGpsd)
                              "or stopped\nserial.open failed\n", "gpsd at localhost:2948 closed the connection, try to "
                              "reconnect in 10sec\n"})
         EXPECT_NE(out.find(text), std::string::npos) << text << " in\n" << out;
+    EXPECT_EQ(out.find("baudRate=auto"), std::string::npos) << out;
 }
 
 // The list read anew while the loop runs, from A (announced) and B at the

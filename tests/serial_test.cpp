@@ -45,7 +45,8 @@ TEST(Serial, EachFailureCleansUpThenReports)
         int result;
         const char* message;
     } cases[] = {
-        {"CreateFileA", "open", 0, "Fehler beim Oeffnen des COM-Ports! in CreateFile()\n"},
+        {"CreateFileA", "open", 0, "Fehler beim Oeffnen des COM-Ports! in CreateFile()\n    COM3 (a link to /dev/gps0): No such "
+                                   "file or directory; see \"The port\" in poiguard's README\n"},
         {"GetCommTimeouts", "open", 0, "Fehler beim Oeffnen des COM-Ports! in GetCommTimeouts()\n"},
         {"GetCommState", "open", 0, "Fehler beim " TEXT_O_UMLAUT "ffnen des COM-Ports! in GetCommState()\n"},
         {"SetCommState", "open", 0, "Fehler beim setzen der COM-Port Parameter in SetCommState()\n"},
@@ -76,6 +77,22 @@ TEST(Serial, EachFailureCleansUpThenReports)
         EXPECT_EQ(out.substr(out.size() - std::min(out.size(), strlen(c.message))), c.message) << c.failing << " in " << op;
         EXPECT_EQ(fake::state.portOpen, op == "transmitChar") << c.failing << " in " << op;
     }
+}
+
+// Why a port does not open is said once while it stays the same, not at
+// every attempt; gpsd is no COM port.
+TEST(Serial, TheReasonOnceAndNoComPortLinesForGpsd)
+{
+    Port p;
+    fake::state.failing.insert("CreateFileA");
+    p.serial.open(3, 38400, 8, 1, 0);
+    p.console.take();
+    p.serial.open(3, 38400, 8, 1, 0);
+    p.serial.open("gpsd://localhost", 38400, 8, 1, 0);
+    std::string out = p.console.take();
+    EXPECT_EQ(out.find("    COM3"), std::string::npos) << out;  // said at the first attempt only
+    EXPECT_NE(out.find("Try to open gpsd://localhost"), std::string::npos) << out;
+    EXPECT_EQ(out.find("Fehler", out.find("gpsd://")), std::string::npos) << out;
 }
 
 TEST(Serial, ReadDeliversAtMostFourAndKeepsBytesBeforeATimeoutClosedPortsDoNothing)

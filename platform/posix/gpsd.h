@@ -7,8 +7,6 @@
 
 struct gps_data_t;
 
-constexpr const char* kGpsdScheme = "gpsd://";
-
 class GpsdStream {
 public:
     // A connection, made and set to watch NMEA by libgps (gpsd sends its

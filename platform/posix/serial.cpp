@@ -81,6 +81,9 @@ long long nowMs()
     return static_cast<long long>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
 }
 
+// An entry COM<N> in the working directory counts even when the device it
+// links to is missing: opening /dev/ttyS<N-1> instead would read a port
+// nobody meant, and the failure names the link.
 std::string devicePath(const char* name)
 {
     const char* prefix = "\\\\.\\COM";
@@ -88,10 +91,22 @@ std::string devicePath(const char* name)
     if (strncmp(name, prefix, n) != 0) return name;
     std::string local = std::string("COM") + (name + n);
     struct stat st;
-    if (stat(local.c_str(), &st) == 0) return local;
+    if (lstat(local.c_str(), &st) == 0) return local;
     int number = atoi(name + n);
     if (number >= 1) return "/dev/ttyS" + std::to_string(number - 1);
     return local;
+}
+
+char failure[512];
+
+// Notes why opening the device failed: the path, where it links to, the reason.
+void noteFailure(const std::string& path, const char* why)
+{
+    char target[256];
+    ssize_t n = readlink(path.c_str(), target, sizeof target - 1);
+    target[n > 0 ? n : 0] = '\0';
+    snprintf(failure, sizeof failure, "%s%s%s%s: %s", path.c_str(), n > 0 ? " (a link to " : "", target, n > 0 ? ")" : "",
+             why);
 }
 
 void setModemLine(int fd, int line, bool raised)
@@ -101,6 +116,8 @@ void setModemLine(int fd, int line, bool raised)
 }
 
 }  // namespace
+
+const char* openFailure() { return failure; }
 
 int wsprintfA(char* buffer, const char* format, ...)
 {
@@ -125,13 +142,18 @@ HANDLE CreateFileA(LPCSTR name, DWORD, DWORD shareMode, void*, DWORD, DWORD, HAN
     }
     std::string path = devicePath(name);
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return INVALID_HANDLE_VALUE;
+    if (fd < 0) {
+        noteFailure(path, strerror(errno));
+        return INVALID_HANDLE_VALUE;
+    }
     if (!isatty(fd)) {
+        noteFailure(path, "not a serial port (a terminal device)");
         ::close(fd);
         return INVALID_HANDLE_VALUE;
     }
     if (shareMode == 0) {
         if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            noteFailure(path, "open in another program (gpsd, ModemManager, a terminal?)");
             ::close(fd);
             return INVALID_HANDLE_VALUE;
         }

@@ -1,9 +1,13 @@
 // Clock, pauses and threads on POSIX systems.
 #include <pthread.h>
+#include <pwd.h>
 #include <signal.h>
 #include <time.h>
 
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdio>
 
 #include "platform.h"
 
@@ -88,3 +92,14 @@ extern "C" uintptr_t _beginthread(void (*procedure)(void*), unsigned stackSize, 
     return static_cast<uintptr_t>(thread);
 }
 bool readsGpsd() { return true; }
+
+const char* userName()
+{
+    static char name[64];
+    const passwd* user = getpwuid(geteuid());
+    if (user) snprintf(name, sizeof name, "%s", user->pw_name);
+    else snprintf(name, sizeof name, "uid %u", static_cast<unsigned>(geteuid()));
+    return name;
+}
+
+const char* importCommand() { return "poiguard-import-pois"; }

@@ -1,4 +1,6 @@
 // Clock and the built-in POI path on Windows.
+#include <cstdlib>
+
 #include "platform.h"
 
 std::time_t clockNow() { return std::time(nullptr); }
@@ -15,3 +17,22 @@ const char* builtinPoiPath() { return "C:\\poiguard\\vodudo\\gefahr.csv"; }
 void catchReloadSignal() {}
 bool reloadRequested() { return false; }
 bool readsGpsd() { return false; }
+
+const char* userName()
+{
+    const char* name = getenv("USERNAME");
+    return name ? name : "?";
+}
+
+const char* importCommand() { return nullptr; }
+
+// The system's own words for the last error, without its line end.
+const char* openFailure()
+{
+    static char text[512];
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, GetLastError(), 0, text,
+                             sizeof text, nullptr);
+    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == '.')) --n;
+    text[n] = '\0';
+    return text;
+}
