@@ -39,6 +39,7 @@ struct Waypoint {
 
 struct Options {
     std::string link;
+    std::string file;  // --write
     std::vector<Waypoint> route;
     double speedKmh = 50;
     double rate = 1;
@@ -55,8 +56,9 @@ struct Options {
 };
 
 const char* const kUsage =
-    "Usage: gpssim --link PATH (--route LAT,LON:LAT,LON... | --replay FILE) [options]\n"
-    "A GPS receiver on a pseudo-terminal, linked at PATH (for example DIR/COM7).\n"
+    "Usage: gpssim (--link PATH | --write FILE) (--route LAT,LON:LAT,LON... | --replay FILE) [options]\n"
+    "A GPS receiver on a pseudo-terminal, linked at PATH (for example DIR/COM7); or its whole\n"
+    "drive written to FILE at once (for gpsfake).\n"
     "  --route LAT,LON:...  drive along these waypoints (south/west negative); A:B:A turns at B\n"
     "  --speed KMH          driving speed (default 50)\n"
     "  --rate HZ            fixes per second, 1 to 10 (default 1)\n"
@@ -80,7 +82,15 @@ const char* const kUsage =
 class Line {
 public:
     explicit Line(std::string link) : link_(std::move(link)) { open(); }
+    // A file instead: the whole drive written at once, for gpsfake.
+    Line(std::string file, bool) : link_(std::move(file))
+    {
+        master_ = ::open(link_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (master_ < 0) usage("cannot write the file");
+        instant = true;
+    }
     ~Line() { close(); }
+    static inline bool instant = false;  // no pauses: the drive goes to a file
 
     void open()
     {
@@ -136,7 +146,7 @@ public:
 
     static void pause(double seconds)
     {
-        if (seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+        if (seconds > 0 && !instant) std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
     }
 
 private:
@@ -319,6 +329,7 @@ Options parse(int argc, char** argv)
             fputs(kUsage, stdout);
             exit(0);
         } else if (a == "--link") o.link = value();
+        else if (a == "--write") o.file = value();
         else if (a == "--route") {
             std::stringstream s(value());
             std::string point;
@@ -344,7 +355,7 @@ Options parse(int argc, char** argv)
         else if (a == "--wait") o.wait = true;
         else usage(("unknown option " + a).c_str());
     }
-    if (o.link.empty()) usage("--link is required");
+    if (o.link.empty() == o.file.empty()) usage("give --link or --write");
     if (o.replay.empty() && o.route.size() < 2) usage("give --route with two waypoints or more, or --replay");
     if (o.rate < 1 || o.rate > 10) usage("--rate is 1 to 10");
     if (o.scale <= 0 || o.speedKmh <= 0) usage("--scale and --speed must be positive");
@@ -361,6 +372,11 @@ int main(int argc, char** argv)
     sigemptyset(&go);
     sigaddset(&go, SIGUSR1);
     sigprocmask(SIG_BLOCK, &go, nullptr);  // before the link appears, so that no signal is lost
+    if (!o.file.empty()) {
+        Line file(o.file, true);
+        o.replay.empty() ? drive(o, file) : replay(o, file);
+        return 0;
+    }
     Line line(o.link);
     int signal = 0;
     if (o.wait) sigwait(&go, &signal);  // a test starts the drive once the program listens
