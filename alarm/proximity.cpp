@@ -1,24 +1,6 @@
 #include "proximity.h"
 
 #include <algorithm>
-#include <cstdio>
-
-#include "platform.h"
-#include "poi/distance.h"
-#include "sounds.h"
-
-namespace {
-
-constexpr double kSearchRadiusKm = 30.0;  // the walk stops at the first POI beyond it
-constexpr int kNearestLogged = 10;
-
-void startSound(AlarmLevel level)
-{
-    void (*pattern)(void*) = level == kAlarm4 ? playAlarm4 : level == kAlarm2 ? playAlarm2 : playAlarm1;
-    _beginthread(pattern, 0, nullptr);
-}
-
-}  // namespace
 
 AlarmLevel levelReached(Poi& poi, double d, const AlarmRadii& radii)
 {
@@ -37,43 +19,39 @@ AlarmLevel levelReached(Poi& poi, double d, const AlarmRadii& radii)
     return kNoAlarm;
 }
 
-void checkProximity(Poi* list, int count, double length, double wide, const AlarmRadii& configured,
-                    const WarningRules& rules, Log* log)
+void checkProximity(Poi* list, int count, Place here, const AlarmRadii& configured, const WarningRules& rules,
+                    ProximityReport& report)
 {
-    DistanceFrom here(length, wide);
-    double scale = rules.radiusScale(configured.outer);
-    AlarmRadii radii{configured.outer * scale, configured.middle * scale, configured.inner * scale};
+    DistanceFrom from(here.length, here.wide);
+    report.findings.clear();
+    report.withinSearch = -1;
+    report.scale = rules.radiusScale(configured.outer);
+    report.radii = {configured.outer * report.scale, configured.middle * report.scale, configured.inner * report.scale};
+    const AlarmRadii& radii = report.radii;
     for (int i = 0; i < count; ++i) {
         Poi& poi = list[i];
-        double d = here.to(poi.length, poi.wide);
-        if (i < kNearestLogged)
-            logDetail(log, "nearest POI: name=%10s %lf km    length=%lf wide=%lf \n", poi.name, d, poi.length,
-                      poi.wide);
+        double d = from.to(poi.length, poi.wide);
         if (d > kSearchRadiusKm) {
-            logDetail(log, "%d POIs are in the radius of 30km\n", i);
+            if (i < kNearestShown) report.findings.push_back({&poi, d, true, false, kNoAlarm, false});
+            report.withinSearch = i;
             return;
         }
-        if (d > radii.outer && d > poi.latchRadius) {
+        // Most POIs hold no latch: only those that do are touched.
+        bool dropped = d > radii.outer && d > poi.latchRadius && (poi.alarm1Fired | poi.alarm2Fired | poi.alarm4Fired);
+        if (dropped) {
             poi.alarm1Fired = 0;
             poi.alarm2Fired = 0;
             poi.alarm4Fired = 0;
             poi.latchRadius = 0;
         }
-        if (!(d < radii.outer) || !rules.allows(poi) || !rules.announces(bearingTo(length, wide, poi.length, poi.wide)))
-            continue;
-        char limit[32] = "";
-        if (poi.limitKmh != kNoLimit) snprintf(limit, sizeof limit, " (limit %d km/h)", poi.limitKmh);
-        if (scale > 1.0)
-            logMessage(log, "POI in the near %lf km    length=%lf wide=%lf name=%s%s (%d km/h: radius %lf km)\n", d,
-                       poi.length, poi.wide, poi.name, limit, static_cast<int>(rules.kmh() + 0.5), radii.outer);
-        else
-            logMessage(log, "POI in the near %lf km    length=%lf wide=%lf name=%s%s\n", d, poi.length, poi.wide,
-                       poi.name, limit);
-
-        AlarmLevel level = levelReached(poi, d, radii);
-        if (level == kNoAlarm) continue;
-        // Announced at a grown radius, it is armed again only beyond that radius.
-        if (scale > 1.0) poi.latchRadius = static_cast<float>(std::max<double>(poi.latchRadius, radii.outer));
-        startSound(level);
+        bool near = d < radii.outer && rules.allows(poi) && rules.announces(bearingTo(here, {poi.length, poi.wide}));
+        AlarmLevel level = kNoAlarm;
+        if (near) {
+            level = levelReached(poi, d, radii);
+            // Announced at a grown radius, it is armed again only beyond that radius.
+            if (level != kNoAlarm && report.scale > 1.0)
+                poi.latchRadius = static_cast<float>(std::max<double>(poi.latchRadius, radii.outer));
+        }
+        if (i < kNearestShown || near || dropped) report.findings.push_back({&poi, d, i < kNearestShown, near, level, dropped});
     }
 }

@@ -1,10 +1,18 @@
 // The proximity check: for each position, walk the list from the nearest POI
-// outward and sound the innermost level reached whose latch is still clear.
+// outward and decide which level each POI reaches. It decides only: the
+// caller shows the findings and plays their sounds.
 #pragma once
 
-#include "log/log.h"
+#include <vector>
+
+#include "poi/distance.h"
 #include "poi/poi.h"
 #include "warning_rules.h"
+
+// The walk stops at the first POI beyond this, in the order in force.
+constexpr double kSearchRadiusKm = 30.0;
+// The POIs whose distance is always shown: the first ones of the list.
+constexpr int kNearestShown = 10;
 
 // The alarm radii, km, in force for one position.
 struct AlarmRadii {
@@ -20,9 +28,27 @@ enum AlarmLevel { kNoAlarm = 0, kAlarm1 = 1, kAlarm2 = 2, kAlarm4 = 4 };
 // innermost one whose latch is clear, latched now.
 AlarmLevel levelReached(Poi& poi, double d, const AlarmRadii& radii);
 
+// What the walk found at one POI that matters: among the nearest, inside the
+// outer radius and announced, a level reached, or its latches dropped.
+struct PoiFinding {
+    const Poi* poi;
+    double km;
+    bool nearest;         // among the first kNearestShown of the list
+    bool near;            // inside the outer radius, and announced
+    AlarmLevel level;     // what sounds now
+    bool latchesDropped;  // seen beyond the radius it sounded at: armed again
+};
+
+// One walk's findings, in list order, and how it ended.
+struct ProximityReport {
+    std::vector<PoiFinding> findings;
+    int withinSearch;  // POIs before the first beyond kSearchRadiusKm; -1 when none lies beyond
+    AlarmRadii radii;  // in force: the configured ones, grown with speed
+    double scale;      // what they were grown by (1: as configured)
+};
+
 // The walk of the list, ordered around a recent position, from the POI
-// nearest to the position given (decimal degrees): the ten nearest POIs and
-// those inside the outer radius logged, latches cleared beyond it, and each
-// POI's sound started. It stops at the first POI beyond 30 km.
-void checkProximity(Poi* list, int count, double length, double wide, const AlarmRadii& configured,
-                    const WarningRules& rules, Log* log);
+// nearest to here: latches cleared beyond the outer radius, levels reached
+// and latched inside it. The report's storage is reused from walk to walk.
+void checkProximity(Poi* list, int count, Place here, const AlarmRadii& configured, const WarningRules& rules,
+                    ProximityReport& report);

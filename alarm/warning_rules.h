@@ -19,18 +19,10 @@
 constexpr double kAheadHalfAngle = 60.0;    // degrees either side of the course over ground
 constexpr double kHeadingTolerance = 45.0;  // degrees between the course and a heading a camera checks
 constexpr double kDirectionKmh = 10.0;      // slower, the course is noise: every direction counts
-constexpr int kMaxWarnSeconds = 60;
 constexpr double kKmhPerKnot = 1.852;
 
 class WarningRules {
 public:
-    // From config.txt. A value that is not allowed leaves the setting at -1,
-    // which start-up refuses.
-    void configureAheadOnly(const char* value);       // "true" or "false"
-    void configureSeconds(const char* value);         // whole seconds, 1 to kMaxWarnSeconds
-    void configureDirections(const char* value);      // "true" or "false"
-    void configureOverLimitOnly(const char* value);   // "true" or "false"
-
     // The motion of the fix being checked; -1 for a field the receiver left empty.
     void moving(double knots, double course);
     // What the three radii are multiplied by: at least 1, so that the outer
@@ -42,19 +34,16 @@ public:
     bool allows(const Poi& poi) const;
     double kmh() const { return knots * kKmhPerKnot; }
 
-    int aheadOnly = 0;        // 1 once "true"; -1 for a value that is neither
-    int seconds = 0;          // -1 for a value out of range
-    int checkDirections = 1;  // 0 once "false"
-    int overLimitOnly = 0;    // 1 once "true"
+    // The settings of the same names, from config.txt.
+    bool aheadOnly = false;
+    int seconds = 0;  // 0: the radii as configured
+    bool checkDirections = true;
+    bool overLimitOnly = false;
 
 private:
     // Fast enough that the course over ground means something.
-    bool courseKnown() const { return knots >= 0 && course >= 0 && kmh() >= kDirectionKmh; }
+    bool courseKnown() const { return knots >= 0 && courseDegrees >= 0 && kmh() >= kDirectionKmh; }
 
     double knots = -1;
-    double course = -1;
+    double courseDegrees = -1;
 };
-
-// Initial great-circle bearing from the first position to the second,
-// degrees true (0 to 360). Angles in decimal degrees.
-double bearingTo(double length1, double wide1, double length2, double wide2);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "alarm/proximity.h"
+#include "alarm/sounds.h"
 #include "app/poiguard.h"
 #include "gps/rmc.h"
 #include "poi/distance.h"
@@ -33,12 +34,12 @@ void CPoiGuard::setDefaults()
 
 int CPoiGuard::readConfig(const char* path)
 {
-    if (readSettings(path, *this, log) != 0) return 1;
-    if (baudRate[0]) lineSpeed.configure(baudRate);
-    if (warnAheadOnly[0]) rules.configureAheadOnly(warnAheadOnly);
-    if (warnSeconds[0]) rules.configureSeconds(warnSeconds);
-    if (checkDirections[0]) rules.configureDirections(checkDirections);
-    if (warnOverLimitOnly[0]) rules.configureOverLimitOnly(warnOverLimitOnly);
+    if (!readSettings(path, *this, log)) return 1;
+    lineSpeed.configure(baudRate);
+    rules.aheadOnly = warnAheadOnly;
+    rules.seconds = warnSeconds;
+    rules.checkDirections = checkDirections;
+    rules.overLimitOnly = warnOverLimitOnly;
     return 0;
 }
 
@@ -161,6 +162,34 @@ int CPoiGuard::takePosition(const RmcFix& fix)
 void CPoiGuard::checkAlarms(double length, double wide)
 {
     if (PoiListSorted == 0) return;
-    checkProximity(poiList, poiCount, length, wide,
-                   {treshold_enableAlarm_1, treshold_enableAlarm_2, treshold_enableAlarm_4}, rules, log);
+    checkProximity(poiList, poiCount, {length, wide}, {treshold_enableAlarm_1, treshold_enableAlarm_2, treshold_enableAlarm_4},
+                   rules, proximity);
+    announce(proximity);
+}
+
+void CPoiGuard::announce(const ProximityReport& report)
+{
+    for (const PoiFinding& found : report.findings) {
+        const Poi& poi = *found.poi;
+        if (found.nearest)
+            logDetail(log, "nearest POI: name=%10s %lf km    length=%lf wide=%lf \n", poi.name, found.km, poi.length,
+                      poi.wide);
+        if (found.near) {
+            char limit[32] = "";
+            if (poi.limitKmh != kNoLimit) snprintf(limit, sizeof limit, " (limit %d km/h)", poi.limitKmh);
+            if (report.scale > 1.0)
+                logMessage(log, "POI in the near %lf km    length=%lf wide=%lf name=%s%s (%d km/h: radius %lf km)\n",
+                           found.km, poi.length, poi.wide, poi.name, limit, static_cast<int>(rules.kmh() + 0.5),
+                           report.radii.outer);
+            else
+                logMessage(log, "POI in the near %lf km    length=%lf wide=%lf name=%s%s\n", found.km, poi.length,
+                           poi.wide, poi.name, limit);
+        }
+        if (found.level != kNoAlarm) {
+            void (*pattern)(void*) = found.level == kAlarm4 ? playAlarm4 : found.level == kAlarm2 ? playAlarm2 : playAlarm1;
+            _beginthread(pattern, 0, nullptr);
+        }
+    }
+    if (report.withinSearch >= 0)
+        logDetail(log, "%d POIs are in the radius of %dkm\n", report.withinSearch, static_cast<int>(kSearchRadiusKm));
 }

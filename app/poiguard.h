@@ -1,5 +1,6 @@
 #pragma once
 
+#include "alarm/proximity.h"
 #include "alarm/warning_rules.h"
 #include "config/settings.h"
 #include "gps/framing.h"
@@ -50,6 +51,7 @@ public:
     void printStartBanner();
     void printExitBanner();
     bool laterSettingsValid();
+    bool laterKeysValid();
 
     // Settings: every field to its default, then config.txt over them.
     void setDefaults();
@@ -71,8 +73,9 @@ public:
     static double nmeaToDegrees(const char* token);
     int takePosition(const RmcFix& fix);
 
-    // Proximity alarm.
+    // Proximity alarm: the walk's findings shown, their sounds played.
     void checkAlarms(double length, double wide);
+    void announce(const ProximityReport& report);
 
     // Receive loop, in the pieces that run() repeats for ever.
     void receiveLoop(CSerial& serial, int portNumber);
@@ -96,6 +99,7 @@ public:
     PoiReload reload;
     LineSpeed lineSpeed;
     WarningRules rules;
+    ProximityReport proximity;
 };
 
 // Local time of day as HHMMSS.

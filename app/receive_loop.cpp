@@ -13,7 +13,8 @@ namespace {
 constexpr int kByteSize = 8;
 constexpr int kStopBits = 1;
 constexpr int kParity = 0;
-constexpr DWORD kReconnectPauseMs = 10000;
+constexpr int kReconnectSeconds = 10;
+constexpr DWORD kReconnectPauseMs = kReconnectSeconds * 1000;
 constexpr DWORD kIdlePauseMs = 1;
 constexpr int kEchoLimit = kMessageSize - 2;  // room for the line feed and the NUL
 
@@ -61,7 +62,7 @@ void CPoiGuard::connect(CSerial& serial, ReceiveState& st)
     } else {
         if (gpsd[0]) logMessage(log, "gpsd does not answer at %s: not running yet, or stopped\n", gpsd);
         log->print("serial.open failed\n");
-        log->print("Try to reconnect in 10sec\n");
+        logMessage(log, "Try to reconnect in %dsec\n", kReconnectSeconds);
     }
 }
 
@@ -100,9 +101,10 @@ int CPoiGuard::readPass(CSerial& serial, ReceiveState& st)
     // watchdog would poll a dead device for maxTimeNoData seconds.
     if (serial.lost()) {
         if (gpsd[0])
-            logMessage(log, "gpsd at %s closed the connection, try to reconnect in 10sec\n", gpsd);
+            logMessage(log, "gpsd at %s closed the connection, try to reconnect in %dsec\n", gpsd, kReconnectSeconds);
         else
-            log->print("Reading from serial Port failed, the device is gone, try to reconnect in 10sec\n");
+            logMessage(log, "Reading from serial Port failed, the device is gone, try to reconnect in %dsec\n",
+                       kReconnectSeconds);
         return 0;
     }
 
@@ -117,8 +119,8 @@ int CPoiGuard::readPass(CSerial& serial, ReceiveState& st)
     if (!lineSpeed.tick(serial, log, now)) return 0;
     now = secondsSinceStart();
     if (now - st.lastDataTime > maxTimeNoData) {
-        logMessage(log, "Got no data since %dsec, assuming connection Error, try to reconnect in 10sec\n",
-                   maxTimeNoData);
+        logMessage(log, "Got no data since %dsec, assuming connection Error, try to reconnect in %dsec\n",
+                   maxTimeNoData, kReconnectSeconds);
         return 0;
     }
     return 1;

@@ -8,17 +8,6 @@
 namespace {
 
 const char* const kStars = "*****************************************************************\n";
-constexpr int kMaxLogKeepDays = 3650;
-
-// Whole days, 1 to kMaxLogKeepDays; -1 for anything else.
-int keepDays(const char* text)
-{
-    if (strspn(text, "0123456789") != strlen(text) || strlen(text) > 4) return -1;
-    int days = atoi(text);
-    return days >= 1 && days <= kMaxLogKeepDays ? days : -1;
-}
-
-bool isSwitch(const char* text) { return strcmp(text, "true") == 0 || strcmp(text, "false") == 0; }
 
 // HOST or HOST:PORT; an IPv6 address in brackets when it has a port.
 bool isGpsdAddress(const char* text)
@@ -64,23 +53,22 @@ bool CPoiGuard::laterSettingsValid()
     else if (comDevice[0] && !isDevicePath(comDevice))
         logMessage(log, "ERROR comPort=%s: give the port's number (3), its Windows name (COM3) or a device path "
                         "(/dev/ttyACM0)\n", comDevice);
-    else if (!lineSpeed.valid())
-        logMessage(log, "ERROR baudRate=%s: give 4800, 9600, 19200, 38400, 57600, 115200 or auto\n", baudRate);
-    else if (rules.aheadOnly < 0)
-        logMessage(log, "ERROR warnAheadOnly=%s: give true or false\n", warnAheadOnly);
-    else if (rules.seconds < 0)
-        logMessage(log, "ERROR warnSeconds=%s: give whole seconds from 1 to %d\n", warnSeconds, kMaxWarnSeconds);
-    else if (rules.checkDirections < 0)
-        logMessage(log, "ERROR checkDirections=%s: give true or false\n", checkDirections);
-    else if (rules.overLimitOnly < 0)
-        logMessage(log, "ERROR warnOverLimitOnly=%s: give true or false\n", warnOverLimitOnly);
-    else if (logKeepDays[0] && keepDays(logKeepDays) < 0)
-        logMessage(log, "ERROR logKeepDays=%s: give whole days from 1 to %d\n", logKeepDays, kMaxLogKeepDays);
-    else if (quietConsole[0] && !isSwitch(quietConsole))
-        logMessage(log, "ERROR quietConsole=%s: give true or false\n", quietConsole);
     else
-        return true;
+        return laterKeysValid();
     return false;
+}
+
+// Each later key whose value was refused stops start-up, the first with its line.
+bool CPoiGuard::laterKeysValid()
+{
+    for (int id = 0; id < kLaterKeyCount; ++id) {
+        if (!refused[id]) continue;
+        char allowed[128];
+        describeAllowed(kLaterKeys[id], allowed, sizeof allowed);
+        logMessage(log, "ERROR %s=%s: %s\n", kLaterKeys[id].name, written[id], allowed);
+        return false;
+    }
+    return true;
 }
 
 int CPoiGuard::run(Log* theLog)
@@ -112,13 +100,8 @@ int CPoiGuard::run(Log* theLog)
     logMessage(log, "maxTimeNoData=%d\n", maxTimeNoData);
     logMessage(log, "poiFile=%s\n", poiFile);
     logMessage(log, "writeLogFile=%d\n", writeLogFile);
-    if (baudRate[0]) logMessage(log, "baudRate=%s\n", baudRate);
-    if (warnAheadOnly[0]) logMessage(log, "warnAheadOnly=%s\n", warnAheadOnly);
-    if (warnSeconds[0]) logMessage(log, "warnSeconds=%s\n", warnSeconds);
-    if (checkDirections[0]) logMessage(log, "checkDirections=%s\n", checkDirections);
-    if (warnOverLimitOnly[0]) logMessage(log, "warnOverLimitOnly=%s\n", warnOverLimitOnly);
-    if (logKeepDays[0]) logMessage(log, "logKeepDays=%s\n", logKeepDays);
-    if (quietConsole[0]) logMessage(log, "quietConsole=%s\n", quietConsole);
+    for (int id = 0; id < kLaterKeyCount; ++id)
+        if (written[id][0]) logMessage(log, "%s=%s\n", kLaterKeys[id].name, written[id]);
     if (gpsd[0]) logMessage(log, "gpsd=%s: positions from gpsd, not from a serial port\n", gpsd);
 
     // Written as "not >=" so that a radius that is not a number also stops.
@@ -147,8 +130,8 @@ int CPoiGuard::run(Log* theLog)
         return kExitBadConfig;
     }
 
-    if (logKeepDays[0]) log->setKeepDays(keepDays(logKeepDays));
-    log->setQuietConsole(strcmp(quietConsole, "true") == 0);
+    if (logKeepDays) log->setKeepDays(logKeepDays);
+    log->setQuietConsole(quietConsole);
 
     loadPoiList(builtinPoiPath());
     if (poiCount == 0) loadPoiList(poiFile);

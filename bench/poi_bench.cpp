@@ -153,9 +153,9 @@ void BM_OneFix(benchmark::State& state)
     guard.sortPoiList();
     const char* fix = "$GPRMC,120000,A,5304.2000,N,00848.0000,E,0.0,0.0,061226,,*1B";
     if (state.range(0) >= 1) {
-        guard.rules.configureAheadOnly("true");
-        guard.rules.configureSeconds("15");
-        guard.rules.configureOverLimitOnly(state.range(0) == 2 ? "true" : "false");
+        guard.rules.aheadOnly = true;
+        guard.rules.seconds = 15;
+        guard.rules.overLimitOnly = state.range(0) == 2;
         fix = "$GPRMC,120000,A,5304.2000,N,00848.0000,E,70.2,0.0,061226,,*2E";
     }
     char sentence[128];

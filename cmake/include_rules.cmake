@@ -1,15 +1,17 @@
-# Arrows point one way: app/ calls the modules, a module never includes
-# anything of app/, and platform/ includes nothing of the program.
+# Arrows point one way: each module includes only the modules it uses
+# (cmake/arrows.cmake), and platform/ includes nothing of the program.
 #   cmake -DROOT=<source dir> -P include_rules.cmake
-set(modules config gps poi alarm serial log)
+include(${ROOT}/cmake/arrows.cmake)
 set(broken "")
-foreach(folder ${modules} platform)
-  if(folder STREQUAL platform)
-    set(forbidden "app|${modules}")
-    string(REPLACE ";" "|" forbidden "${forbidden}")
-  else()
-    set(forbidden app)
+foreach(folder ${POIGUARD_MODULES} platform)
+  set(forbidden ${POIGUARD_MODULES})
+  if(NOT folder STREQUAL platform)
+    list(REMOVE_ITEM forbidden ${folder} ${POIGUARD_USES_${folder}})
   endif()
+  if(NOT forbidden)
+    continue()
+  endif()
+  string(REPLACE ";" "|" forbidden "${forbidden}")
   file(GLOB_RECURSE sources ${ROOT}/${folder}/*.h ${ROOT}/${folder}/*.cpp)
   foreach(source ${sources})
     file(STRINGS ${source} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"(\\.\\./)*(${forbidden})/")

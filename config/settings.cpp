@@ -13,18 +13,57 @@ void blankOut(char* line, char c)
         if (*p == c) *p = ' ';
 }
 
-// Sets a 0/1 switch from "true" or "false"; any other value is refused.
+// The one reader of "true" and "false"; any other value is refused.
+bool readSwitch(const char* value, bool& on)
+{
+    if (strcmp(value, "true") != 0 && strcmp(value, "false") != 0) return false;
+    on = value[0] == 't';
+    return true;
+}
+
+// An original switch, kept as 0 or 1.
 bool setSwitch(int& field, const char* value)
 {
-    if (strcmp(value, "false") == 0) {
-        field = 0;
+    bool on;
+    if (!readSwitch(value, on)) return false;
+    field = on;
+    return true;
+}
+
+// Digits only, from least to most.
+bool readWhole(const char* value, int least, int most, int& number)
+{
+    if (strspn(value, "0123456789") != strlen(value)) return false;
+    long asked = strtol(value, nullptr, 10);
+    if (asked < least || asked > most) return false;
+    number = static_cast<int>(asked);
+    return true;
+}
+
+bool readSpeed(const char* value, int& baud)
+{
+    if (strcmp(value, "auto") == 0) {
+        baud = kAutoBaud;
         return true;
     }
-    if (strcmp(value, "true") == 0) {
-        field = 1;
-        return true;
-    }
+    for (int speed : kReceiverSpeeds)
+        if (readWhole(value, speed, speed, baud)) return true;
     return false;
+}
+
+// A later key: its value kept as written, and read into its field unless
+// it is refused.
+void readLaterKey(Settings& s, int id, const char* value)
+{
+    const LaterKey& key = kLaterKeys[id];
+    char* written = s.written[id];
+    size_t length = strnlen(value, kKeyTextSize - 1);  // longer values are cut to fit
+    memcpy(written, value, length);
+    written[length] = '\0';
+    bool ok = key.kind == LaterKey::kSwitch  ? readSwitch(written, s.*key.flag)
+              : key.kind == LaterKey::kWhole ? readWhole(written, key.least, key.most, s.*key.number)
+                                             : readSpeed(written, s.*key.number);
+    s.refused[id] = !ok;
 }
 
 // Longer values are cut to fit.
@@ -53,14 +92,38 @@ void readComPort(Settings& s, const char* value)
 
 }  // namespace
 
+const LaterKey kLaterKeys[kLaterKeyCount] = {
+    {"baudRate", LaterKey::kSpeed, nullptr, &Settings::baudRate, 0, 0, nullptr},
+    {"warnAheadOnly", LaterKey::kSwitch, &Settings::warnAheadOnly, nullptr, 0, 0, nullptr},
+    {"warnSeconds", LaterKey::kWhole, nullptr, &Settings::warnSeconds, 1, kMaxWarnSeconds, "seconds"},
+    {"checkDirections", LaterKey::kSwitch, &Settings::checkDirections, nullptr, 0, 0, nullptr},
+    {"warnOverLimitOnly", LaterKey::kSwitch, &Settings::warnOverLimitOnly, nullptr, 0, 0, nullptr},
+    {"logKeepDays", LaterKey::kWhole, nullptr, &Settings::logKeepDays, 1, kMaxLogKeepDays, "days"},
+    {"quietConsole", LaterKey::kSwitch, &Settings::quietConsole, nullptr, 0, 0, nullptr},
+};
+
+void describeAllowed(const LaterKey& key, char* out, int size)
+{
+    if (key.kind == LaterKey::kSwitch) {
+        snprintf(out, static_cast<size_t>(size), "give true or false");
+    } else if (key.kind == LaterKey::kWhole) {
+        snprintf(out, static_cast<size_t>(size), "give whole %s from %d to %d", key.unit, key.least, key.most);
+    } else {
+        int used = snprintf(out, static_cast<size_t>(size), "give");
+        for (int speed : kReceiverSpeeds)
+            used += snprintf(out + used, static_cast<size_t>(size - used), " %d,", speed);
+        snprintf(out + used - 1, static_cast<size_t>(size - used + 1), " or auto");
+    }
+}
+
 bool isDevicePath(const char* value) { return strpbrk(value, "/\\") != nullptr; }
 
-int readSettings(const char* path, Settings& s, Log* log)
+bool readSettings(const char* path, Settings& s, Log* log)
 {
     FILE* file = openFile(path, "r");
     if (!file) {
         logMessage(log, "ERROR, while reading %s\n", path);
-        return 1;
+        return false;
     }
     char line[kMessageSize];
     char key[kMessageSize];
@@ -90,18 +153,16 @@ int readSettings(const char* path, Settings& s, Log* log)
         }
         else if (strcmp(key, "comPort") == 0) readComPort(s, value);
         else if (strcmp(key, "writeLogFile") == 0) known = setSwitch(s.writeLogFile, value);
-        else if (strcmp(key, "baudRate") == 0) keepText(s.baudRate, value);
-        else if (strcmp(key, "warnAheadOnly") == 0) keepText(s.warnAheadOnly, value);
-        else if (strcmp(key, "warnSeconds") == 0) keepText(s.warnSeconds, value);
-        else if (strcmp(key, "checkDirections") == 0) keepText(s.checkDirections, value);
-        else if (strcmp(key, "warnOverLimitOnly") == 0) keepText(s.warnOverLimitOnly, value);
-        else if (strcmp(key, "logKeepDays") == 0) keepText(s.logKeepDays, value);
-        else if (strcmp(key, "quietConsole") == 0) keepText(s.quietConsole, value);
         else if (strcmp(key, "gpsd") == 0) keepText(s.gpsd, value);
-        else known = false;
+        else {
+            int id = 0;
+            while (id < kLaterKeyCount && strcmp(key, kLaterKeys[id].name) != 0) ++id;
+            if (id < kLaterKeyCount) readLaterKey(s, id, value);
+            else known = false;
+        }
 
         if (!known) logMessage(log, "UNKOWN element %s\n", key);
     }
     fclose(file);
-    return 0;
+    return true;
 }

@@ -7,6 +7,27 @@ constexpr int kPoiFileSize = 256;    // poiFile, terminating NUL included
 constexpr int kKeyTextSize = 32;     // the value of a later key, as written (cut to fit)
 constexpr int kNoComPort = -1;
 
+// The line speeds a receiver may run at, in the order baudRate=auto tries
+// them: many USB pucks run at 4800, many receivers leave the factory at 9600.
+constexpr int kReceiverSpeeds[] = {4800, 9600, 19200, 38400, 57600, 115200};
+constexpr int kAutoBaud = -1;  // baudRate=auto
+
+constexpr int kMaxWarnSeconds = 60;
+constexpr int kMaxLogKeepDays = 3650;
+
+// The keys added after the original ten, in the order start-up shows and
+// checks them.
+enum LaterKeyId {
+    kKeyBaudRate,
+    kKeyWarnAheadOnly,
+    kKeyWarnSeconds,
+    kKeyCheckDirections,
+    kKeyWarnOverLimitOnly,
+    kKeyLogKeepDays,
+    kKeyQuietConsole,
+    kLaterKeyCount
+};
+
 struct Settings {
     double treshold_enableAlarm_1 = 0.3;  // km: the outer radius, one ding
     double treshold_enableAlarm_2 = 0.15;  // km: two dings
@@ -22,24 +43,45 @@ struct Settings {
     // (/dev/ttyACM0), or a value start-up refuses. Empty otherwise.
     char comDevice[kPoiFileSize] = "";
 
-    // Keys added after the original ten: their value as written, empty while
-    // the key is not given. Each module that uses one reads its own value.
-    char baudRate[kKeyTextSize] = "";
-    char warnAheadOnly[kKeyTextSize] = "";
-    char warnSeconds[kKeyTextSize] = "";
-    char checkDirections[kKeyTextSize] = "";
-    char warnOverLimitOnly[kKeyTextSize] = "";
-    char logKeepDays[kKeyTextSize] = "";
-    char quietConsole[kKeyTextSize] = "";
+    // The later keys, read once into what they mean; each keeps its default
+    // while not given, or while its value is refused.
+    int baudRate = 0;  // 0: not given, the port's 38400; kAutoBaud; or one of kReceiverSpeeds
+    bool warnAheadOnly = false;
+    int warnSeconds = 0;  // 0: not given
+    bool checkDirections = true;
+    bool warnOverLimitOnly = false;
+    int logKeepDays = 0;  // 0: not given, files kept for ever
+    bool quietConsole = false;
+    // Each later key as written (empty while not given), for start-up to
+    // show it, and whether its value was refused.
+    char written[kLaterKeyCount][kKeyTextSize] = {};
+    bool refused[kLaterKeyCount] = {};
+
     // gpsd=HOST or HOST:PORT: positions from gpsd instead of a serial port.
     char gpsd[kPoiFileSize] = "";
 };
+
+// One row of the table of later keys: its name, what its value may be, and
+// where it goes.
+struct LaterKey {
+    const char* name;
+    enum Kind { kSwitch, kWhole, kSpeed } kind;
+    bool Settings::*flag;  // a switch: true or false
+    int Settings::*number;  // a whole number from least to most, or a line speed
+    int least;
+    int most;
+    const char* unit;  // of the whole number, for its message
+};
+extern const LaterKey kLaterKeys[kLaterKeyCount];
+
+// What start-up says of a refused value: "give true or false".
+void describeAllowed(const LaterKey& key, char* out, int size);
 
 // Whether comDevice names a device: a path, with a folder separator.
 bool isDevicePath(const char* value);
 
 // Reads config.txt into the settings; keys it does not give keep their
-// values. 0 when the file was read, 1 when it cannot be opened (reported).
+// values. False when the file cannot be opened (reported).
 //
 //   # a comment (only in the first column)
 //   startProgram=true
@@ -48,4 +90,4 @@ bool isDevicePath(const char* value);
 //
 // '=', ';' and '"' are blanks; a line counts only when it holds exactly a
 // key and a value.
-int readSettings(const char* path, Settings& settings, Log* log);
+bool readSettings(const char* path, Settings& settings, Log* log);

@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static CPoiGuard guard;  // kept across inputs, as the program keeps it across sentences
     static ReceiveState st;
     guard.setDefaults();
-    guard.rules.configureOverLimitOnly(size & 2 ? "true" : "false");
+    guard.rules.overLimitOnly = size & 2;
     guard.log = log;
     givePoiList(guard);
     if (target == "rmc") {

@@ -2,6 +2,15 @@
 
 #include <cmath>
 
+// A point on the earth in decimal degrees, longitude first, as the POI list
+// writes it.
+struct Place {
+    double length;
+    double wide;
+};
+
+constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
+
 // Great-circle distance in km by the spherical law of cosines, from one
 // position to many: the position's sine and cosine are computed once.
 // Angles in decimal degrees. Inline: the ordering and the proximity check
@@ -41,4 +50,15 @@ private:
 inline double greatCircleDistance(double length1, double length2, double wide1, double wide2)
 {
     return DistanceFrom(length1, wide1).to(length2, wide2);
+}
+
+// Initial great-circle bearing from one place towards another, degrees true
+// (0 to 360).
+inline double bearingTo(Place from, Place to)
+{
+    double w1 = from.wide * kRadiansPerDegree, w2 = to.wide * kRadiansPerDegree;
+    double dl = (to.length - from.length) * kRadiansPerDegree;
+    double y = sin(dl) * cos(w2);
+    double x = cos(w1) * sin(w2) - sin(w1) * cos(w2) * cos(dl);
+    return fmod(atan2(y, x) / kRadiansPerDegree + 360.0, 360.0);
 }

@@ -1,8 +1,5 @@
 #include "line_speed.h"
 
-#include <cstdlib>
-#include <cstring>
-
 #include "gps/rmc.h"
 #include "serial.h"
 
@@ -14,23 +11,19 @@ constexpr int kParity = NOPARITY;
 
 int nextHunted(int baud)
 {
-    constexpr int count = sizeof kHuntedSpeeds / sizeof kHuntedSpeeds[0];
+    constexpr int count = sizeof kReceiverSpeeds / sizeof kReceiverSpeeds[0];
     for (int i = 0; i < count - 1; ++i)
-        if (kHuntedSpeeds[i] == baud) return kHuntedSpeeds[i + 1];
-    return kHuntedSpeeds[0];
+        if (kReceiverSpeeds[i] == baud) return kReceiverSpeeds[i + 1];
+    return kReceiverSpeeds[0];
 }
 
 }  // namespace
 
-void LineSpeed::configure(const char* value)
+void LineSpeed::configure(int baudRate)
 {
-    configured = true;
-    automatic = strcmp(value, "auto") == 0;
-    bool digits = strspn(value, "0123456789") == strlen(value);
-    long asked = digits ? strtol(value, nullptr, 10) : 0;
-    baud = automatic ? kHuntedSpeeds[0] : 0;
-    for (int speed : kHuntedSpeeds)
-        if (asked == speed) baud = speed;
+    configured = baudRate != 0;
+    automatic = baudRate == kAutoBaud;
+    baud = automatic ? kReceiverSpeeds[0] : baudRate;
 }
 
 bool LineSpeed::trySpeed(CSerial& serial, Log* log, int now)

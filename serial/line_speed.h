@@ -5,23 +5,20 @@
 // hears nothing readable at that speed.
 #pragma once
 
+#include "config/settings.h"
 #include "log/log.h"
 
 class CSerial;
 
-// The speeds auto tries, in order: many USB pucks run at 4800, many
-// receivers leave the factory at 9600.
-constexpr int kHuntedSpeeds[] = {4800, 9600, 19200, 38400, 57600, 115200};
 // Whole seconds of the clock a speed is given to show a sentence.
 constexpr int kTrialSeconds = 2;
 
 class LineSpeed {
 public:
-    // From config.txt's baudRate; refused at start-up unless it is one of
-    // kHuntedSpeeds or "auto".
-    void configure(const char* value);
+    // From config.txt's baudRate: 0 while not given, kAutoBaud, or one of
+    // kReceiverSpeeds.
+    void configure(int baudRate);
     bool given() const { return configured; }
-    bool valid() const { return !configured || automatic || baud != 0; }
 
     // A new connection: sets the speed when one was given, and starts a trial
     // in auto mode. False when the port refuses the speed.

@@ -11,17 +11,28 @@ namespace {
 constexpr double kLength = 9.0;
 constexpr double kWide = 53.0;
 
-const char* level(void (*p)(void*)) { return p == playAlarm1 ? "outer" : p == playAlarm2 ? "middle" : p == playAlarm4 ? "inner" : "?"; }
+const char* name(AlarmLevel level) { return level == kAlarm1 ? "outer" : level == kAlarm2 ? "middle" : level == kAlarm4 ? "inner" : ""; }
 
-// A list walked from positions at the default radii; sound threads are only recorded.
-struct Walk : Logged {
+// A list walked from positions at the default radii.
+struct Walk {
     std::vector<Poi> pois;
     AlarmRadii radii{0.3, 0.15, 0.05};
     WarningRules rules;
-    explicit Walk(std::initializer_list<PoiSpec> list) : pois(makePois(list)) { fake::state.runThreads = false; }
-    void at(double length, double wide)
+    ProximityReport report;
+    explicit Walk(std::initializer_list<PoiSpec> list) : pois(makePois(list)) {}
+    // The level the POI reached at this position ("" for none).
+    const char* at(double length, double wide)
     {
-        checkProximity(pois.data(), static_cast<int>(pois.size()), length, wide, radii, rules, &log);
+        checkProximity(pois.data(), static_cast<int>(pois.size()), {length, wide}, radii, rules, report);
+        for (const PoiFinding& f : report.findings)
+            if (f.level != kNoAlarm) return name(f.level);
+        return "";
+    }
+    // At km south (negative: north) of the POI, at this speed and course.
+    const char* at(double km, double kmh, double course)
+    {
+        rules.moving(kmh < 0 ? -1 : kmh / kKmhPerKnot, course);
+        return at(kLength, wideNorthOf(kWide, -km));
     }
 };
 
@@ -29,7 +40,7 @@ TEST(Proximity, ConsecutivePositions)
 {
     const struct {
         std::vector<double> km;  // distance of the one POI at each position
-        std::vector<const char*> sounds;
+        std::vector<std::string> levels;
     } cases[] = {
         {{1.0, 0.25, 0.12, 0.04, 0.04, 0.2}, {"", "outer", "middle", "inner", "", ""}},
         {{0.04, 0.04, 0.04, 0.04}, {"inner", "middle", "outer", ""}},
@@ -39,12 +50,9 @@ TEST(Proximity, ConsecutivePositions)
     };
     for (const auto& c : cases) {
         Walk a({{kLength, kWide, "P"}});
-        for (size_t k = 0; k < c.km.size(); ++k) {
-            fake::state.threads.clear();
-            a.at(kLength, wideNorthOf(kWide, -c.km[k]));
-            ASSERT_LE(fake::state.threads.size(), 1u);
-            EXPECT_STREQ(fake::state.threads.empty() ? "" : level(fake::state.threads[0]), c.sounds[k]) << "position " << k;
-        }
+        std::vector<std::string> levels;
+        for (double km : c.km) levels.push_back(a.at(kLength, wideNorthOf(kWide, -km)));
+        EXPECT_EQ(levels, c.levels);
     }
 }
 
@@ -54,25 +62,27 @@ TEST(Proximity, ADistanceEqualToARadius)
     Walk a({{kLength, wideNorthOf(kWide, 0.1), "P"}});
     double d = greatCircleDistance(kLength, kLength, kWide, a.pois[0].wide);
     a.radii.inner = d;
-    a.at(kLength, kWide);
+    EXPECT_STREQ(a.at(kLength, kWide), "middle");  // not the inner one
     a.radii.outer = a.radii.middle = d;
     a.pois[0].alarm1Fired = 1;
-    a.at(kLength, kWide);
-    EXPECT_EQ(fake::state.threads, std::vector<void (*)(void*)>{playAlarm2});  // not the inner one; then nothing
-    EXPECT_EQ(a.pois[0].alarm1Fired, 1);                                        // not cleared
-    EXPECT_EQ(a.console.take().find("POI in the near", 80), std::string::npos);  // one near line, the first pass's
+    EXPECT_STREQ(a.at(kLength, kWide), "");
+    EXPECT_EQ(a.pois[0].alarm1Fired, 1);  // not cleared
+    EXPECT_FALSE(a.report.findings[0].near);
 }
 
-// The walk from the nearest POI: ten nearest-POI lines at most; every POI in
-// range sounds, two inner alarms in one pass; it stops at the first POI
-// beyond 30 km and leaves the rest alone.
+// The walk from the nearest POI, as the program shows it: ten nearest-POI
+// lines at most; every POI in range sounds, two inner alarms in one pass; it
+// stops at the first POI beyond 30 km and leaves the rest alone.
 TEST(Proximity, WalkOfTheOrderedList)
 {
-    Walk a({{kLength, kWide, "A"}, {kLength, wideNorthOf(kWide, 0.2), "B"}, {kLength, kWide, "C"}, {9.1, 53, "d"},
-               {9.1, 53, "e"}, {9.1, 53, "f"}, {9.1, 53, "g"}, {9.1, 53, "h"}, {9.1, 53, "i"}, {9.1, 53, "j"}, {9.1, 53, "k"},
-               {kLength, wideNorthOf(kWide, 31), "far"}, {kLength, kWide, "behind"}});
-    a.at(kLength, kWide);
-    std::string out = a.console.take();
+    Guarded g;
+    fake::state.runThreads = false;
+    givePois(g.guard, {{kLength, kWide, "A"}, {kLength, wideNorthOf(kWide, 0.2), "B"}, {kLength, kWide, "C"}, {9.1, 53, "d"},
+                       {9.1, 53, "e"}, {9.1, 53, "f"}, {9.1, 53, "g"}, {9.1, 53, "h"}, {9.1, 53, "i"}, {9.1, 53, "j"},
+                       {9.1, 53, "k"}, {kLength, wideNorthOf(kWide, 31), "far"}, {kLength, kWide, "behind"}});
+    g.guard.PoiListSorted = 1;
+    g.guard.checkAlarms(kLength, kWide);
+    std::string out = g.console.take();
     EXPECT_EQ(out.substr(0, out.find("nearest POI: name=         C")),
               "nearest POI: name=         A 0.000000 km    length=9.000000 wide=53.000000 \n"
               "POI in the near 0.000000 km    length=9.000000 wide=53.000000 name=A\n"
@@ -83,6 +93,7 @@ TEST(Proximity, WalkOfTheOrderedList)
     EXPECT_EQ(lines, 10);
     EXPECT_EQ(out.substr(out.size() - 34), "11 POIs are in the radius of 30km\n");
     EXPECT_EQ(fake::state.threads, (std::vector<void (*)(void*)>{playAlarm4, playAlarm1, playAlarm4}));
+    EXPECT_EQ(g.guard.poiList[12].alarm4Fired, 0);  // behind the first POI beyond 30 km: not examined
 }
 
 TEST(WarningRules, ConeSpeedsAndRadii)
@@ -99,17 +110,17 @@ TEST(WarningRules, ConeSpeedsAndRadii)
     };
     for (const auto& c : cones) {
         WarningRules rules;
-        rules.configureAheadOnly("true");
+        rules.aheadOnly = true;
         rules.moving(c.kmh < 0 ? -1 : c.kmh / kKmhPerKnot, c.course);
         EXPECT_EQ(rules.announces(c.bearing), c.announced) << c.legend;
     }
     const struct {
-        const char* seconds;  // "" for none
+        int seconds;  // 0 for none
         double kmh, scale;
-    } radii[] = {{"15", 130, 1.8056}, {"15", 50, 1.0}, {"15", 0, 1.0}, {"15", -1, 1.0}, {"", 130, 1.0}, {"60", 36, 2.0}};
+    } radii[] = {{15, 130, 1.8056}, {15, 50, 1.0}, {15, 0, 1.0}, {15, -1, 1.0}, {0, 130, 1.0}, {60, 36, 2.0}};
     for (const auto& r : radii) {
         WarningRules rules;
-        if (*r.seconds) rules.configureSeconds(r.seconds);
+        rules.seconds = r.seconds;
         rules.moving(r.kmh < 0 ? -1 : r.kmh / kKmhPerKnot, 0);
         EXPECT_NEAR(rules.radiusScale(0.3), r.scale, 1e-4) << r.seconds << " s at " << r.kmh << " km/h";
     }
@@ -120,19 +131,19 @@ TEST(WarningRules, ConeSpeedsAndRadii)
         int heading, bothWays, limit;
         double kmh, course;
         bool allowed;
-        const char* checkDirections = "true";
+        bool checkDirections = true;
     } pois[] = {
         {"within the tolerance", 360, 0, 0, 50, 45, true},     {"just outside", 360, 0, 0, 50, 45.1, false},
         {"across north", 360, 0, 0, 50, 316, true},            {"the other way", 360, 0, 0, 50, 180, false},
         {"both ways, the opposite", 90, 1, 0, 50, 260, true},  {"both ways, across", 90, 1, 0, 50, 180, false},
         {"standing still", 360, 0, 0, 9.9, 180, true},         {"no course", 360, 0, 0, 50, -1, true},
-        {"directions off", 360, 0, 0, 50, 180, true, "false"}, {"over the limit", 0, 0, 50, 50.1, 0, true},
+        {"directions off", 360, 0, 0, 50, 180, true, false}, {"over the limit", 0, 0, 50, 50.1, 0, true},
         {"at the limit", 0, 0, 50, 50, 0, false},              {"speed unknown", 0, 0, 50, -1, 0, true},
     };
     for (const auto& p : pois) {
         WarningRules rules;
-        rules.configureOverLimitOnly("true");
-        rules.configureDirections(p.checkDirections);
+        rules.overLimitOnly = true;
+        rules.checkDirections = p.checkDirections;
         rules.moving(p.kmh < 0 ? -1 : p.kmh / kKmhPerKnot, p.course);
         Poi poi{};
         poi.heading = static_cast<int16_t>(p.heading);
@@ -140,8 +151,8 @@ TEST(WarningRules, ConeSpeedsAndRadii)
         poi.limitKmh = static_cast<int16_t>(p.limit);
         EXPECT_EQ(rules.allows(poi), p.allowed) << p.legend;
     }
-    EXPECT_NEAR(bearingTo(9.0, 53.0, 9.0, 53.1), 0.0, 1e-9);
-    EXPECT_NEAR(bearingTo(9.0, 53.0, 8.9, 53.0), 270.0, 0.1);
+    EXPECT_NEAR(bearingTo({9.0, 53.0}, {9.0, 53.1}), 0.0, 1e-9);
+    EXPECT_NEAR(bearingTo({9.0, 53.0}, {8.9, 53.0}), 270.0, 0.1);
 }
 
 // One POI north (+) or south (-) of the car at each fix, with warnAheadOnly
@@ -151,7 +162,7 @@ TEST(WarningRules, ConsecutiveFixes)
     const struct {
         const char* legend;
         std::vector<std::vector<double>> fixes;  // km/h, course, km to the POI
-        std::vector<const char*> sounds;
+        std::vector<std::string> levels;
     } cases[] = {
         {"behind, then ahead after a U-turn: once", {{50, 0, -0.2}, {50, 180, -0.2}, {50, 180, -0.19}}, {"", "outer", ""}},
         {"130 km/h: 0.54, 0.27 and 0.09 km", {{130, 0, 0.5}, {130, 0, 0.26}, {130, 0, 0.085}}, {"outer", "middle", "inner"}},
@@ -162,41 +173,38 @@ TEST(WarningRules, ConsecutiveFixes)
     };
     for (const auto& c : cases) {
         Walk a({{kLength, kWide, "P"}});
-        a.rules.configureAheadOnly("true");
-        a.rules.configureSeconds("15");
-        for (size_t k = 0; k < c.fixes.size(); ++k) {
-            fake::state.threads.clear();
-            a.rules.moving(c.fixes[k][0] / kKmhPerKnot, c.fixes[k][1]);
-            a.at(kLength, wideNorthOf(kWide, -c.fixes[k][2]));
-            EXPECT_STREQ(fake::state.threads.empty() ? "" : level(fake::state.threads[0]), c.sounds[k]) << c.legend << ", fix " << k;
-        }
+        a.rules.aheadOnly = true;
+        a.rules.seconds = 15;
+        std::vector<std::string> levels;
+        for (const auto& f : c.fixes) levels.push_back(a.at(f[2], f[0], f[1]));
+        EXPECT_EQ(levels, c.levels) << c.legend;
     }
     {
-        Walk a({{kLength, kWide, "P"}});
-        a.rules.configureSeconds("15");
-        a.rules.moving(130 / kKmhPerKnot, 0);
-        a.pois[0].limitKmh = 100;
-        a.at(kLength, wideNorthOf(kWide, -0.5));
-        EXPECT_NE(a.console.take().find("name=P (limit 100 km/h) (130 km/h: radius 0.541667 km)\n"), std::string::npos);
+        Guarded g;
+        givePois(g.guard, {{kLength, kWide, "P"}});
+        g.guard.PoiListSorted = 1;
+        g.guard.rules.seconds = 15;
+        g.guard.rules.moving(130 / kKmhPerKnot, 0);
+        g.guard.poiList[0].limitKmh = 100;
+        g.guard.checkAlarms(kLength, wideNorthOf(kWide, -0.5));
+        EXPECT_NE(g.console.take().find("name=P (limit 100 km/h) (130 km/h: radius 0.541667 km)\n"), std::string::npos);
     }
 
     // A camera with a limit of 50 that checks northbound traffic: silent
     // while under the limit, and going south; speeding up inside the outer
     // radius gives the level reached there.
     Walk b({{kLength, kWide, "P"}});
-    b.rules.configureOverLimitOnly("true");
+    b.rules.overLimitOnly = true;
     b.pois[0].limitKmh = 50;
     b.pois[0].heading = 360;
-    const double fixes[][3] = {{40, 0, 0.25}, {60, 180, 0.2}, {60, 0, 0.12}, {60, 0, 0.04}};  // km/h, course, km
-    std::vector<const char*> sounds;
-    for (const auto& f : fixes) {
-        fake::state.threads.clear();
-        b.rules.moving(f[0] / kKmhPerKnot, f[1]);
-        b.at(kLength, wideNorthOf(kWide, -f[2]));
-        sounds.push_back(fake::state.threads.empty() ? "" : level(fake::state.threads[0]));
+    std::vector<std::string> levels;
+    for (const auto& f : std::vector<std::vector<double>>{{40, 0, 0.25}, {60, 180, 0.2}, {60, 0, 0.12}, {60, 0, 0.04}}) {
+        levels.push_back(b.at(f[2], f[0], f[1]));
+        if (f[1] == 180) {
+            EXPECT_FALSE(b.report.findings[0].near);  // not even shown
+        }
     }
-    EXPECT_EQ(sounds, (std::vector<const char*>{"", "", "middle", "inner"}));
-    EXPECT_EQ(b.console.take().find("POI in the near 0.2"), std::string::npos);
+    EXPECT_EQ(levels, (std::vector<std::string>{"", "", "middle", "inner"}));
 }
 
 // What the driver hears: the sound calls and pauses of each pattern.
@@ -216,7 +224,7 @@ TEST(Sounds, EachPatternPlaysItsDingsPausesAndWarning)
         c.pattern(nullptr);
         std::string calls;
         for (const std::string& call : fake::state.calls) calls += (call == "PlaySoundA sounds\\ding.wav" ? "ding" : call) + "|";
-        EXPECT_EQ(calls, c.calls) << level(c.pattern);
+        EXPECT_EQ(calls, c.calls) << c.calls;
     }
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "helpers.h"
 
 namespace {
@@ -43,7 +45,7 @@ TEST(Config, TableOfLines)
         Logged l;
         Settings s;
         writeFile("config.txt", c.file);
-        EXPECT_EQ(readSettings("config.txt", s, &l.log), 0) << c.legend;
+        EXPECT_TRUE(readSettings("config.txt", s, &l.log)) << c.legend;
         EXPECT_EQ(l.console.take(), c.printed) << c.legend;
         EXPECT_EQ(s.comPort, c.comPort) << c.legend;
         EXPECT_EQ(s.startProgram, c.startProgram) << c.legend;
@@ -51,6 +53,49 @@ TEST(Config, TableOfLines)
         EXPECT_EQ(s.updateInterval, c.updateInterval) << c.legend;
         EXPECT_STREQ(s.poiFile, c.poiFile) << c.legend;
         EXPECT_STREQ(s.comDevice, c.comDevice) << c.legend;
+    }
+}
+
+// Each later key, through the one table: a value taken (what its field then
+// holds) or refused (the field keeps its default, and what start-up says).
+TEST(Config, TheLaterKeysReadOnce)
+{
+    const struct {
+        const char* line;
+        int id;
+        int value;              // the field afterwards
+        const char* allowed = nullptr;  // refused: what start-up says
+    } rows[] = {
+        {"baudRate=9600", kKeyBaudRate, 9600},
+        {"baudRate=auto", kKeyBaudRate, kAutoBaud},
+        {"baudRate=9601", kKeyBaudRate, 0, "give 4800, 9600, 19200, 38400, 57600, 115200 or auto"},
+        {"warnAheadOnly=true", kKeyWarnAheadOnly, 1},
+        {"warnAheadOnly=yes", kKeyWarnAheadOnly, 0, "give true or false"},
+        {"warnSeconds=60", kKeyWarnSeconds, 60},
+        {"warnSeconds=61", kKeyWarnSeconds, 0, "give whole seconds from 1 to 60"},
+        {"warnSeconds=0", kKeyWarnSeconds, 0, "give whole seconds from 1 to 60"},
+        {"warnSeconds=1s", kKeyWarnSeconds, 0, "give whole seconds from 1 to 60"},
+        {"checkDirections=false", kKeyCheckDirections, 0},
+        {"checkDirections=1", kKeyCheckDirections, 1, "give true or false"},
+        {"warnOverLimitOnly=true", kKeyWarnOverLimitOnly, 1},
+        {"logKeepDays=1", kKeyLogKeepDays, 1},
+        {"logKeepDays=3651", kKeyLogKeepDays, 0, "give whole days from 1 to 3650"},
+        {"quietConsole=true", kKeyQuietConsole, 1},
+    };
+    for (const auto& r : rows) {
+        Logged l;
+        Settings s;
+        writeFile("config.txt", std::string(r.line) + "\n");
+        readSettings("config.txt", s, &l.log);
+        const LaterKey& key = kLaterKeys[r.id];
+        EXPECT_EQ(key.kind == LaterKey::kSwitch ? s.*key.flag : s.*key.number, r.value) << r.line;
+        EXPECT_EQ(s.refused[r.id], r.allowed != nullptr) << r.line;
+        EXPECT_STREQ(s.written[r.id], strchr(r.line, '=') + 1) << r.line;
+        char allowed[128];
+        describeAllowed(key, allowed, sizeof allowed);
+        if (r.allowed) {
+            EXPECT_STREQ(allowed, r.allowed) << r.line;
+        }
     }
 }
 

@@ -44,7 +44,7 @@ TEST(PosixSerial, ATerminalAsTheComPort)
     HANDLE h = CreateFileA("\\\\.\\COM7", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     DCB dcb{};
     ASSERT_TRUE(GetCommState(h, &dcb));
-    for (int baud : kHuntedSpeeds) {
+    for (int baud : kReceiverSpeeds) {
         DCB set = dcb, got{};
         set.BaudRate = static_cast<DWORD>(baud);
         set.StopBits = baud == 9600 ? ONESTOPBIT : TWOSTOPBITS;

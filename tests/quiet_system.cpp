@@ -12,3 +12,6 @@ const char* builtinPoiPath() { return "none"; }
 void catchReloadSignal() {}
 bool reloadRequested() { return false; }
 bool readsGpsd() { return true; }
+const char* openFailure() { return ""; }
+const char* userName() { return "bench"; }
+const char* importCommand() { return nullptr; }

@@ -64,7 +64,7 @@ TEST(ReceiveLoop, BaudRateAutoHuntsForTheSpeedAndAgainAfterAReconnection)
 {
     Loop loop;
     loop.guard.fullOutput = 0;
-    loop.guard.lineSpeed.configure("auto");
+    loop.guard.lineSpeed.configure(kAutoBaud);
     auto drive = [&](DWORD receiverBaud, int seconds) {
         fake::state.lineBaud = receiverBaud;
         fake::state.calls.clear();
@@ -85,7 +85,7 @@ TEST(ReceiveLoop, BaudRateAutoHuntsForTheSpeedAndAgainAfterAReconnection)
     EXPECT_NE(out.find("length=00900.000"), std::string::npos);
     EXPECT_EQ(drive(4800, 25), " 9600 38400 19200 38400 57600 115200 4800");
     EXPECT_NE(loop.console.take().find("sends at 4800 baud"), std::string::npos);
-    loop.guard.lineSpeed.configure("9600");
+    loop.guard.lineSpeed.configure(9600);
     EXPECT_EQ(drive(9600, 3), " 9600 38400 9600");
     EXPECT_EQ(loop.console.take().find("baudRate=auto"), std::string::npos);
     EXPECT_EQ(fake::state.threads, std::vector<void (*)(void*)>{playFirstData});
@@ -121,7 +121,7 @@ TEST(ReceiveLoop, ThroughGpsd)
 {
     Loop loop;
     snprintf(loop.guard.gpsd, sizeof loop.guard.gpsd, "localhost:2948");
-    loop.guard.lineSpeed.configure("auto");  // as packaged: no line to hunt on through gpsd
+    loop.guard.lineSpeed.configure(kAutoBaud);  // as packaged: no line to hunt on through gpsd
     loop.guard.setupReceive(loop.serial, loop.st);
     loop.guard.disconnect(loop.serial, loop.st);
     fake::state.failing.insert("CreateFileA");

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "nmea_out.h"
+#include "poi/distance.h"
 
 namespace {
 
@@ -200,8 +201,8 @@ std::string noFixSentences(const Options& o, double sim)
 
 double distanceKm(const Waypoint& a, const Waypoint& b)
 {
-    double dLat = (b.lat - a.lat) * M_PI / 180;
-    double dLon = (b.lon - a.lon) * M_PI / 180 * cos((a.lat + b.lat) / 2 * M_PI / 180);
+    double dLat = (b.lat - a.lat) * kRadiansPerDegree;
+    double dLon = (b.lon - a.lon) * kRadiansPerDegree * cos((a.lat + b.lat) / 2 * kRadiansPerDegree);
     return sqrt(dLat * dLat + dLon * dLon) * kEarthRadiusKm;
 }
 
@@ -214,8 +215,8 @@ bool along(const std::vector<Waypoint>& route, double km, Waypoint& at, double& 
             double f = leg > 0 ? std::min(km / leg, 1.0) : 1.0;
             at = {route[i].lat + f * (route[i + 1].lat - route[i].lat),
                   route[i].lon + f * (route[i + 1].lon - route[i].lon)};
-            double dLon = (route[i + 1].lon - route[i].lon) * cos(route[i].lat * M_PI / 180);
-            course = fmod(atan2(dLon, route[i + 1].lat - route[i].lat) * 180 / M_PI + 360, 360);
+            double dLon = (route[i + 1].lon - route[i].lon) * cos(route[i].lat * kRadiansPerDegree);
+            course = fmod(atan2(dLon, route[i + 1].lat - route[i].lat) / kRadiansPerDegree + 360, 360);
             return km <= leg;
         }
         km -= leg;

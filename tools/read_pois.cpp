@@ -58,7 +58,6 @@
 namespace {
 
 constexpr double kKmhPerMph = 1.609344;
-constexpr double kDegrees = 180.0 / 3.14159265358979323846;
 
 struct Point {
     double length = 0;
@@ -301,9 +300,7 @@ double readDirection(const char* value)
 
 double bearing(const osmium::Location& from, const osmium::Location& to)
 {
-    double w1 = from.lat() / kDegrees, w2 = to.lat() / kDegrees, dl = (to.lon() - from.lon()) / kDegrees;
-    double y = sin(dl) * cos(w2), x = cos(w1) * sin(w2) - sin(w1) * cos(w2) * cos(dl);
-    return fmod(atan2(y, x) * kDegrees + 360, 360);
+    return bearingTo({from.lon(), from.lat()}, {to.lon(), to.lat()});
 }
 
 // The way one enforcement relation gives its device: traffic from its
@@ -462,7 +459,7 @@ int merge(double within, char** files, int count)
 {
     // Kept POIs by cell of a grid over the earth's surface (3D, cells of
     // METRES): a duplicate lies in one of the 27 cells around a POI.
-    constexpr double kEarthMetres = 6371000.0, kRadians = 3.14159265358979323846 / 180.0;
+    constexpr double kEarthMetres = 6371000.0;
     double cell = std::max(within, 1.0);
     std::map<std::array<long, 3>, std::vector<Kept>> grid;
     for (int f = 0; f < count; ++f) {
@@ -475,9 +472,9 @@ int merge(double within, char** files, int count)
                 else t.back().push_back(c);
             if (t.size() != 4) continue;
             Kept k{atof(t[0].c_str()), atof(t[1].c_str()), sameWayKey(t[3])};
-            double x = kEarthMetres * cos(k.wide * kRadians) * cos(k.length * kRadians),
-                   y = kEarthMetres * cos(k.wide * kRadians) * sin(k.length * kRadians),
-                   z = kEarthMetres * sin(k.wide * kRadians);
+            double x = kEarthMetres * cos(k.wide * kRadiansPerDegree) * cos(k.length * kRadiansPerDegree),
+                   y = kEarthMetres * cos(k.wide * kRadiansPerDegree) * sin(k.length * kRadiansPerDegree),
+                   z = kEarthMetres * sin(k.wide * kRadiansPerDegree);
             std::array<long, 3> at{std::lround(floor(x / cell)), std::lround(floor(y / cell)), std::lround(floor(z / cell))};
             bool duplicate = false;
             for (long dx = -1; dx <= 1 && !duplicate; ++dx)
