@@ -40,6 +40,7 @@ int CPoiGuard::readConfig(const char* path)
     rules.seconds = warnSeconds;
     rules.checkDirections = checkDirections;
     rules.overLimitOnly = warnOverLimitOnly;
+    coast.configure(coastSeconds);
     return 0;
 }
 
@@ -138,7 +139,10 @@ int CPoiGuard::parseSentence(char* sentence)
 // and checked against the POI list.
 int CPoiGuard::takePosition(const RmcFix& fix)
 {
-    switch (position.judge(fix, lastPosLength, lastPosWide)) {
+    // After estimates the fix is judged against the last fix, not against
+    // the estimate: their gap is the estimate's error, not a jump.
+    Place last = coast.coasting() ? coast.lastFix() : Place{lastPosLength, lastPosWide};
+    switch (position.judge(fix, last.length, last.wide)) {
     case PositionTrack::kRefuse:
     case PositionTrack::kSameEpoch: return 1;
     case PositionTrack::kFollow:
@@ -150,6 +154,10 @@ int CPoiGuard::takePosition(const RmcFix& fix)
     }
     lastPosLength = fix.length;
     lastPosWide = fix.wide;
+    long long nowMs = static_cast<long long>(GetTickCount64());
+    int without = coast.secondsWithout(nowMs);
+    double error = coast.fix({fix.length, fix.wide}, fix.knots < 0 ? -1 : fix.knots * kKmhPerKnot, fix.course, nowMs);
+    if (error >= 0) logMessage(log, "A fix again after %d s: the estimate was %lf km off\n", without, error);
     if ((firstSortDone == 0 || ordered.farFrom(lastPosLength, lastPosWide)) && sortPoiList() == 0) firstSortDone = 1;
 
     logDetail(log, "length=%s (%lf) wide=%s (%lf) PoiListSorted=%d\n", fix.lengthText, lastPosLength, fix.wideText,
@@ -157,6 +165,24 @@ int CPoiGuard::takePosition(const RmcFix& fix)
     rules.moving(fix.knots, fix.course);
     checkAlarms(lastPosLength, lastPosWide);
     return 0;
+}
+
+void CPoiGuard::carryOn()
+{
+    long long nowMs = static_cast<long long>(GetTickCount64());
+    Place at;
+    Coast::Step step = coast.step(nowMs, at);
+    if (step == Coast::kGaveUp)
+        logMessage(log, "No fix for %d s: no more estimated positions (coastSeconds=%d)\n", coast.secondsWithout(nowMs),
+                   coastSeconds);
+    if (step != Coast::kEstimated) return;
+    lastPosLength = at.length;
+    lastPosWide = at.wide;
+    if (ordered.farFrom(lastPosLength, lastPosWide)) sortPoiList();
+    logMessage(log, "Estimated position length=%lf wide=%lf: no fix for %d s, carried on at %d km/h, course %d\n",
+               at.length, at.wide, coast.secondsWithout(nowMs), static_cast<int>(coast.kmh() + 0.5),
+               static_cast<int>(coast.course() + 0.5));
+    checkAlarms(at.length, at.wide);
 }
 
 void CPoiGuard::checkAlarms(double length, double wide)

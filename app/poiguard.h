@@ -3,6 +3,7 @@
 #include "alarm/proximity.h"
 #include "alarm/warning_rules.h"
 #include "config/settings.h"
+#include "gps/coast.h"
 #include "gps/framing.h"
 #include "gps/position.h"
 #include "log/log.h"
@@ -72,6 +73,8 @@ public:
     static int isNumber(const char* token);
     static double nmeaToDegrees(const char* token);
     int takePosition(const RmcFix& fix);
+    // Through a gap in the fixes (coastSeconds): an estimated position when one is due.
+    void carryOn();
 
     // Proximity alarm: the walk's findings shown, their sounds played.
     void checkAlarms(double length, double wide);
@@ -100,6 +103,7 @@ public:
     LineSpeed lineSpeed;
     WarningRules rules;
     ProximityReport proximity;
+    Coast coast;
 };
 
 // Local time of day as HHMMSS.

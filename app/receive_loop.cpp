@@ -69,6 +69,7 @@ void CPoiGuard::connect(CSerial& serial, ReceiveState& st)
 void CPoiGuard::disconnect(CSerial& serial, ReceiveState& st)
 {
     st.portOpen = 0;
+    coast.stop();
     if (serial.Close())
         log->print("serial.Close() successfully\n");
     else
@@ -108,6 +109,7 @@ int CPoiGuard::readPass(CSerial& serial, ReceiveState& st)
         return 0;
     }
 
+    if (coastSeconds) carryOn();
     if (reloadRequested()) askForReload("Asked for a reload");
     int now = secondsSinceStart();
     if (reload.changeSettled(now)) askForReload("The POI list has changed");

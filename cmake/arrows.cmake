@@ -4,7 +4,7 @@
 set(POIGUARD_MODULES log config gps poi alarm serial app)
 set(POIGUARD_USES_log "")
 set(POIGUARD_USES_config log)
-set(POIGUARD_USES_gps "")
+set(POIGUARD_USES_gps poi)
 set(POIGUARD_USES_poi log)
 set(POIGUARD_USES_alarm poi)
 set(POIGUARD_USES_serial log gps config)

@@ -100,6 +100,7 @@ const LaterKey kLaterKeys[kLaterKeyCount] = {
     {"warnOverLimitOnly", LaterKey::kSwitch, &Settings::warnOverLimitOnly, nullptr, 0, 0, nullptr},
     {"logKeepDays", LaterKey::kWhole, nullptr, &Settings::logKeepDays, 1, kMaxLogKeepDays, "days"},
     {"quietConsole", LaterKey::kSwitch, &Settings::quietConsole, nullptr, 0, 0, nullptr},
+    {"coastSeconds", LaterKey::kWhole, nullptr, &Settings::coastSeconds, 1, kMaxCoastSeconds, "seconds"},
 };
 
 void describeAllowed(const LaterKey& key, char* out, int size)

@@ -14,6 +14,7 @@ constexpr int kAutoBaud = -1;  // baudRate=auto
 
 constexpr int kMaxWarnSeconds = 60;
 constexpr int kMaxLogKeepDays = 3650;
+constexpr int kMaxCoastSeconds = 600;
 
 // The keys added after the original ten, in the order start-up shows and
 // checks them.
@@ -25,6 +26,7 @@ enum LaterKeyId {
     kKeyWarnOverLimitOnly,
     kKeyLogKeepDays,
     kKeyQuietConsole,
+    kKeyCoastSeconds,
     kLaterKeyCount
 };
 
@@ -52,6 +54,7 @@ struct Settings {
     bool warnOverLimitOnly = false;
     int logKeepDays = 0;  // 0: not given, files kept for ever
     bool quietConsole = false;
+    int coastSeconds = 0;  // 0: no position is estimated without a fix
     // Each later key as written (empty while not given), for start-up to
     // show it, and whether its value was refused.
     char written[kLaterKeyCount][kKeyTextSize] = {};

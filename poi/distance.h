@@ -62,3 +62,15 @@ inline double bearingTo(Place from, Place to)
     double x = cos(w1) * sin(w2) - sin(w1) * cos(w2) * cos(dl);
     return fmod(atan2(y, x) / kRadiansPerDegree + 360.0, 360.0);
 }
+
+// Where a great circle leaves from a place at a bearing (degrees true) after
+// km: how a car that keeps its course moves on.
+inline Place carriedOn(Place from, double bearing, double km)
+{
+    constexpr double kEarthKm = 6371.0;
+    double w1 = from.wide * kRadiansPerDegree, l1 = from.length * kRadiansPerDegree, b = bearing * kRadiansPerDegree;
+    double arc = km / kEarthKm;
+    double w2 = asin(sin(w1) * cos(arc) + cos(w1) * sin(arc) * cos(b));
+    double l2 = l1 + atan2(sin(b) * sin(arc) * cos(w1), cos(arc) - sin(w1) * sin(w2));
+    return {fmod(l2 / kRadiansPerDegree + 540.0, 360.0) - 180.0, w2 / kRadiansPerDegree};
+}

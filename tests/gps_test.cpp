@@ -6,8 +6,10 @@
 
 #include "alarm/sounds.h"
 #include "fake_platform.h"
+#include "gps/coast.h"
 #include "gps/rmc.h"
 #include "helpers.h"
+#include "poi/distance.h"
 #include "tools/nmea_out.h"
 
 namespace {
@@ -135,6 +137,56 @@ TEST(Parser, FarFromWhereTheListWasOrderedItIsOrderedAgain)
     }
     EXPECT_EQ(g.console.take().find("lastPosWide=53.044"), std::string::npos);  // not ordered again at 4.9 km
     EXPECT_EQ(fake::state.threads, std::vector<void (*)(void*)>{playAlarm4});
+}
+
+// Through a gap in the fixes, from a fix at (9, 53) at 72 km/h: what is due
+// at each moment (ms after the fix), and where the estimate lies (km north
+// and east of the fix).
+TEST(Coast, EstimatesThroughAGapAndWhatEndsThem)
+{
+    const struct {
+        const char* legend;
+        double kmh, course;
+        int seconds;                      // coastSeconds
+        std::vector<long long> moments;   // the last one checked
+        Coast::Step step;
+        double north = 0, east = 0;
+    } rows[] = {
+        {"a fix not missed yet", 72, 0, 60, {1499}, Coast::kNothing},
+        {"straight on: 1.5 s north at 72 km/h", 72, 0, 60, {1500}, Coast::kEstimated, 0.030},
+        {"along the course of the last fix, after a turn", 72, 90, 60, {1500}, Coast::kEstimated, 0, 0.030},
+        {"once a second", 72, 0, 60, {1500, 2499}, Coast::kNothing},
+        {"a kilometre on", 72, 0, 60, {1500, 50000}, Coast::kEstimated, 1.0},
+        {"standing still: never", 9.9, 0, 60, {1500}, Coast::kNothing},
+        {"no course: never", 72, -1, 60, {1500}, Coast::kNothing},
+        {"without coastSeconds: never", 72, 0, 0, {1500}, Coast::kNothing},
+        {"coastSeconds passed: said once", 72, 0, 5, {1500, 5001}, Coast::kGaveUp},
+        {"then nothing more", 72, 0, 5, {1500, 5001, 6000}, Coast::kNothing},
+    };
+    for (const auto& r : rows) {
+        Coast coast;
+        coast.configure(r.seconds);
+        coast.fix({9.0, 53.0}, r.kmh, r.course, 0);
+        Place at{0, 0};
+        Coast::Step step = Coast::kNothing;
+        for (long long ms : r.moments) step = coast.step(ms, at);
+        EXPECT_EQ(step, r.step) << r.legend;
+        if (step == Coast::kEstimated) {
+            EXPECT_NEAR(greatCircleDistance(9.0, 9.0, 53.0, at.wide), r.north, 1e-4) << r.legend;
+            EXPECT_NEAR(greatCircleDistance(9.0, at.length, 53.0, 53.0), r.east, 1e-4) << r.legend;
+        }
+    }
+    // A good fix ends the estimates and tells the estimate's error; the port
+    // closing ends them until the next fix.
+    Coast coast;
+    coast.configure(60);
+    coast.fix({9.0, 53.0}, 72, 0, 0);
+    EXPECT_EQ(coast.fix({9.0, 53.0}, 72, 0, 1000), -1);  // no estimate before it
+    Place at;
+    coast.step(2500, at);
+    EXPECT_NEAR(coast.fix({9.0, wideNorthOf(53.0, 0.05)}, 72, 0, 3500), 0.0, 1e-3);
+    coast.stop();
+    EXPECT_EQ(coast.step(9000, at), Coast::kNothing);
 }
 
 // Every capture replayed through the receive loop's framing into the parser;

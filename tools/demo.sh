@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The demo: a simulated receiver drives north through Bremen past a speed
-# camera, and poiguard warns about it. About a minute; no hardware needed.
+# The demo: a simulated receiver drives north through Bremen past speed
+# cameras, one in a tunnel, and poiguard warns about them. Two and a half
+# minutes; no hardware needed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/deps.sh
@@ -22,18 +23,22 @@ writeLogFile=true
 # only what lies ahead, and the radii grown to 15 s of driving at speed
 warnAheadOnly=true
 warnSeconds=15
+# positions carried on through a tunnel
+coastSeconds=60
 CONF
 
-# 2 km north at 90 km/h, twice as fast as real time, past the camera
-# "Blitzer_Nord" 890 m from the start, leaving "Blitzer_Sued" 170 m behind
-# the start unannounced; then the receiver falls silent for 8 real seconds,
-# and the watchdog closes and reopens the port.
-build/gpssim --link "$demo/COM7" --route 53.0660,8.8000:53.0840,8.8000 --speed 90 --rate 1 --scale 2 \
-    --cold 4 --pause 52:16 --hold 0 2>"$demo/gpssim.log" &
+# 3.3 km north at 90 km/h, in real time (estimates in the tunnel follow the
+# clock): past the camera "Blitzer_Nord" 890 m from the start, leaving
+# "Blitzer_Sued" 170 m behind the start unannounced; through a tunnel from
+# 1.35 to 1.95 km with the camera "Blitzer_Tunnel" inside; then the receiver
+# falls silent, the watchdog closes the port after 5 s, and the receiver is
+# gone (unplugged) when the port is tried again 10 s later.
+build/gpssim --link "$demo/COM7" --route 53.0660,8.8000:53.0957,8.8000 --speed 90 --rate 1 \
+    --cold 4 --tunnel 54:24 --hold 8 2>"$demo/gpssim.log" &
 sim=$!
 trap 'kill $sim 2>/dev/null || true' EXIT
 while [ ! -e "$demo/COM7" ]; do sleep 0.1; done
 
-echo "== poiguard runs in $demo for 55 seconds; (sound: ...) lines show each sound as it starts"
-(cd "$demo" && POIGUARD_SOUND_TRACE=1 timeout 55 ../build/poiguard 2>&1) || true
+echo "== poiguard runs in $demo for 155 seconds; (sound: ...) lines show each sound as it starts"
+(cd "$demo" && POIGUARD_SOUND_TRACE=1 timeout 155 ../build/poiguard 2>&1) || true
 echo "== demo over; the daily log file is $(ls "$demo"/logs/log_*.log)"

@@ -49,6 +49,7 @@ struct Options {
     int startHms = 120000;
     std::string talker = "GP";
     std::vector<std::pair<double, double>> pauses;
+    std::vector<std::pair<double, double>> tunnels;
     std::vector<double> drops;
     std::string replay;
     bool fast = false;
@@ -68,6 +69,8 @@ const char* const kUsage =
     "  --scale X            X times faster than real time (default 1)\n"
     "  --start HHMMSS       UTC time of the first fix (default 120000)\n"
     "  --pause AT:SECONDS   fall silent at simulated second AT for SECONDS\n"
+    "  --tunnel AT:SECONDS  from simulated second AT, no fix for SECONDS (status V at the usual\n"
+    "                       rate, empty position) while the car goes on\n"
     "  --drop AT            at simulated second AT, replace the device (an unplugged receiver)\n"
     "  --replay FILE        replay a capture at its own pace ('#' lines skipped); --fast: at once\n"
     "  --hold SECONDS       keep the device open this long after the last sentence (default 2)\n"
@@ -260,7 +263,9 @@ void drive(const Options& o, Line& line)
         double course;
         bool more = along(o.route, driven, at, course);
         auto began = std::chrono::steady_clock::now();
-        line.write(fixSentences(o, sim, at, course), o.scale);
+        bool tunnel = false;
+        for (const auto& t : o.tunnels) tunnel = tunnel || (sim >= t.first && sim < t.first + t.second);
+        line.write(tunnel ? noFixSentences(o, sim) : fixSentences(o, sim, at, course), o.scale);
         if (!more) break;
         driven += o.speedKmh / 3600.0 * step;
         double spent = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
@@ -349,6 +354,10 @@ Options parse(int argc, char** argv)
             double at, len;
             if (sscanf(value().c_str(), "%lf:%lf", &at, &len) != 2) usage("bad pause");
             o.pauses.push_back({at, len});
+        } else if (a == "--tunnel") {
+            double at, len;
+            if (sscanf(value().c_str(), "%lf:%lf", &at, &len) != 2) usage("bad tunnel");
+            o.tunnels.push_back({at, len});
         } else if (a == "--drop") o.drops.push_back(atof(value().c_str()));
         else if (a == "--replay") o.replay = value();
         else if (a == "--fast") o.fast = true;

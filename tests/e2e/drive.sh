@@ -47,6 +47,17 @@ SIMFLAGS='--route 53.0720,8.8000:53.0760,8.8000:53.0720,8.8000 --speed 90 --rate
 check "both: north, then south, each its own camera" \
     test "$(grep -o 'POI in the near.*name=[A-Za-z]*' "$dir/both/out.txt" | sed 's/.*name=//' | uniq | tr '\n' ' ')" = "Nord Sued "
 check "both: each way warned once" test "$(grep -c 'ding.wav' "$dir/both/err.txt")$(grep -c 'Achtung.wav' "$dir/both/err.txt")" = 162
+# Into a tunnel at 144 km/h, the fixes ending 400 m before a camera: the
+# position carried on warns it at its three levels; a camera 800 m into the
+# tunnel, beyond coastSeconds=12 of estimates, stays silent (and behind once
+# the fixes come back). Real time: the estimates follow the clock.
+POIS='8.80000, 53.06900, Tunnel\n8.80000, 53.07260, Tief\n' SETTINGS='coastSeconds=12\nwarnAheadOnly=true\n' \
+    SIMFLAGS='--route 53.0600,8.8000:53.0800,8.8000 --speed 144 --rate 1 --tunnel 15:25' \
+    drive tunnel "no fix for 8 s, carried on at 144 km/h, course 0" "No fix for 12 s: no more estimated positions"
+check "tunnel: the camera in reach warned from estimates, to its inner level" \
+    test "$(awk '/^Estimated/ { e = 1 } /^length=/ { e = 0 } /POI in the near.*name=Tunnel/ && e { n++ } END { print (n >= 5) }' \
+        "$dir/tunnel/out.txt") $(grep -c Achtung "$dir/tunnel/err.txt")" = "1 1"
+check "tunnel: the camera beyond the estimates never" test "$(grep -c 'name=Tief' "$dir/tunnel/out.txt")" = 0
 # The list replaced by import-pois once the drive is under way: the camera
 # it adds is announced, the one it took away never is.
 printf '8.80000, 53.07600, Neu\n' > "$dir/neu.csv"
