@@ -6,7 +6,7 @@
 #   bash bench/run.sh [seconds of streaming, default 60] [rounds, default 3]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-. tools/deps.sh
+. scripts/deps.sh
 install_deps gpsd
 seconds=${1:-60}
 rounds=${2:-3}

@@ -1,4 +1,4 @@
-# Install rules and the Debian package (tools/package.sh builds it).
+# Install rules and the Debian package (scripts/package.sh builds it).
 #
 #   /usr/bin/poiguard, /usr/bin/poiguard-import-pois (a link to the script in libexec)
 #   /usr/libexec/poiguard/{import-pois,read-pois}    the import script and its reader
@@ -36,12 +36,12 @@ add_custom_target(changelog ALL DEPENDS ${CHANGELOG_GZ} ${MAN_PAGES})
 install(TARGETS poiguard RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The import script finds its reader beside itself, through the link on the PATH.
 set(LIBEXEC_DIR ${CMAKE_INSTALL_LIBEXECDIR}/poiguard)
-install(PROGRAMS tools/import-pois DESTINATION ${LIBEXEC_DIR})
+install(PROGRAMS import/import-pois DESTINATION ${LIBEXEC_DIR})
 install(TARGETS read-pois RUNTIME DESTINATION ${LIBEXEC_DIR})
 file(CREATE_LINK ../${LIBEXEC_DIR}/import-pois ${CMAKE_BINARY_DIR}/poiguard-import-pois SYMBOLIC)
 install(FILES ${CMAKE_BINARY_DIR}/poiguard-import-pois DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${SOUNDS_DIR}/ding.wav ${SOUNDS_DIR}/Achtung.wav DESTINATION ${CMAKE_INSTALL_DATADIR}/poiguard/sounds)
-install(FILES tools/poiguard.style DESTINATION ${CMAKE_INSTALL_DATADIR}/poiguard)
+install(FILES import/poiguard.style DESTINATION ${CMAKE_INSTALL_DATADIR}/poiguard)
 install(FILES packaging/config.txt DESTINATION ${POIGUARD_SYSCONFDIR})
 get_filename_component(BUILTIN_POI_DIR ${POIGUARD_BUILTIN_POI} DIRECTORY)
 install(FILES packaging/vodudo/gefahr.csv DESTINATION ${BUILTIN_POI_DIR})

@@ -37,7 +37,7 @@ rm -rf "$drop_in"
 # configuration edited; then the service's own ExecStartPre lines and
 # program, run as an unprivileged user in its working directory, as systemd
 # runs them, against the simulator.
-poiguard-import-pois /etc/poiguard/vodudo/gefahr.csv "$here/import/in.gpx" > /dev/null
+poiguard-import-pois /etc/poiguard/vodudo/gefahr.csv "$here/../import/in.gpx" > /dev/null
 sed -i 's/^startProgram=false/startProgram=true/' /etc/poiguard/config.txt
 unit=/lib/systemd/system/poiguard.service
 chmod 755 "$dir" && mkdir -p "$dir/run" && chown nobody "$dir/run" && cd "$dir/run"

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The Windows build: cross-compiled with MinGW-w64, its unit tests under
-# Wine, and the Windows download (tools/release-windows.sh) unpacked and
+# Wine, and the Windows download (scripts/release-windows.sh) unpacked and
 # driven under Wine. Needs the Linux build in build/ for the simulator
-# (tools/check.sh makes it first).
+# (scripts/check.sh makes it first).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-. tools/deps.sh
+. scripts/deps.sh
 install_deps g++-mingw-w64-x86-64 wine64 googletest
 
 cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release -DPOIGUARD_TESTS=ON >/dev/null 2>&1
@@ -21,7 +21,7 @@ mkdir -p "$WINEPREFIX"
 trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
 echo "== Windows unit tests under Wine"
 "$wine" build-win/tests/poiguard_tests.exe
-zip=$(bash tools/release-windows.sh | tail -1)
+zip=$(bash scripts/release-windows.sh | tail -1)
 echo "== $zip unpacked and driven under Wine"
 [ "$("$wine" build-win/poiguard.exe --version | tr -d '\r')" = "$(build/poiguard --version)" ] ||
     { echo "Windows and Linux give different versions"; exit 1; }

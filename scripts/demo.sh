@@ -4,14 +4,17 @@
 # minutes; no hardware needed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-. tools/deps.sh
+. scripts/deps.sh
 install_build_deps
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOIGUARD_TESTS=OFF >/dev/null
+# A new build needs no test framework; one that has the tests keeps them.
+tests=()
+[ -f build/CMakeCache.txt ] || tests=(-DPOIGUARD_TESTS=OFF)
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "${tests[@]}" >/dev/null
 cmake --build build -j"$(nproc)" --target poiguard gpssim soundgen
 
 demo=$(pwd)/demo
 rm -rf "$demo" && mkdir -p "$demo/vodudo" "$demo/sounds"
-cp tools/demo/gefahr.csv "$demo/vodudo/gefahr.csv"
+cp scripts/demo/gefahr.csv "$demo/vodudo/gefahr.csv"
 build/soundgen "$demo/sounds"
 cat > "$demo/config.txt" <<'CONF'
 # demo settings: a short silence limit and a frequent re-ordering, to show both

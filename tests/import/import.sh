@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# tools/import-pois on small inputs: a GPX file with a track, the same data as
+# import/import-pois on small inputs: a GPX file with a track, the same data as
 # KML and OV2 (converted by gpsbabel), OpenStreetMap XML and PBF (from
 # import/, read under a German locale too), the program's own list and
 # Garmin's CSV; each list is then loaded by the built poiguard. Inputs that
@@ -8,11 +8,11 @@
 set -euo pipefail
 bin=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
-import=$here/../../tools/import-pois
+import=$here/../../import/import-pois
 export POIGUARD_READ_POIS=$bin/read-pois
 dir=$(mktemp -d)
 trap 'rm -rf "$dir" || true' EXIT
-. "$here/lib.sh"
+. "$here/../e2e/lib.sh"
 cd "$dir"
 same() {  # legend, expected text, file; coordinates may differ by 0.00001 (OV2 keeps five decimals)
     if awk -F ', ' 'NR == FNR { e[FNR] = $0; n = FNR; next }
@@ -22,7 +22,7 @@ same() {  # legend, expected text, file; coordinates may differ by 0.00001 (OV2 
         echo "ok: $1"
     else printf 'FAILED: %s\n%s\n' "$1" "$(diff <(echo "$2") "$3")"; fail=1; fi
 }
-cp "$here"/import/in.gpx "$here"/import/in.osm .
+cp "$here"/in.gpx "$here"/in.osm .
 gpsbabel -i gpx -f in.gpx -o kml,points=0 -F in.kml
 gpsbabel -i gpx -f in.gpx -o tomtom -F in.ov2
 osmium cat in.osm -o in.osm.pbf
@@ -76,7 +76,7 @@ same "camera database: the summary counts limits and directions" \
     "import-pois: read speedcam.txt: 4; wrote 4 POIs to cams.csv; 3 with a speed limit, 3 with a direction; dropped 0 as duplicates (within 5 m)" cams.txt
 "$import" --directions facing facing.csv speedcam.txt > /dev/null
 same "camera database read as the way the camera looks" "$(head -2 cams.csv | sed 's/, 0$/, 180/; s|90/270|270/90|')" <(head -2 facing.csv)
-cp "$here"/import/directions.osm .
+cp "$here"/directions.osm .
 "$import" dirs.csv directions.osm > dirs.txt
 same "OSM: directions, mph rounded down and over 300 left out, relations (two devices, one device both ways)" "8.000000, 50.000000, cam_48, 48, 225
 8.000000, 50.100000, poi_2, -, 274

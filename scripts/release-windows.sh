@@ -6,7 +6,7 @@
 # Installs MinGW-w64 from Debian's packages when missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-. tools/deps.sh
+. scripts/deps.sh
 install_build_deps g++-mingw-w64-x86-64
 version=$(sed -n 's/^project(poiguard VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 cmake -S . -B build-win-release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
@@ -25,8 +25,8 @@ build/soundgen "$stage/$name/sounds"
 crlf packaging/windows/config.txt "$stage/$name/config.txt"
 sed "s/VERSION/$version/" packaging/windows/README.txt > "$stage/README.txt"
 crlf "$stage/README.txt" "$stage/$name/README.txt"
-crlf tools/demo/gefahr.csv "$stage/$name/vodudo/gefahr.csv"
-crlf tools/poiguard.style "$stage/$name/poiguard.style"
+crlf scripts/demo/gefahr.csv "$stage/$name/vodudo/gefahr.csv"
+crlf import/poiguard.style "$stage/$name/poiguard.style"
 mkdir -p dist
 rm -f "dist/$zip"
 (cd "$stage" && cmake -E tar cf "$OLDPWD/dist/$zip" --format=zip "$name")

@@ -5,7 +5,7 @@
 #   package.sh [amd64|arm64]...   (default: both)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-. tools/deps.sh
+. scripts/deps.sh
 arches=("$@")
 [ ${#arches[@]} -gt 0 ] || arches=(amd64 arm64)
 mkdir -p dist

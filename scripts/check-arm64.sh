@@ -2,10 +2,10 @@
 # The arm64 build for Raspberry Pi class boards: cross-compiled with Debian's
 # cross compiler, its unit tests and a drive run under qemu-user, and its
 # Debian package. Needs the Linux build in build/ for the simulator
-# (tools/check.sh makes it first).
+# (scripts/check.sh makes it first).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-. tools/deps.sh
+. scripts/deps.sh
 install_arm64
 cmake -S . -B build-arm64 -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-arm64 -j"$(nproc)" --target poiguard poiguard_tests
@@ -20,4 +20,4 @@ for line in "length=00848.0000 (8.800000) wide=5304.3" "POI in the near 0.04" "G
     grep -qF -- "$line" "$dir/out.txt" || { echo "arm64 drive: missing $line"; head -40 "$dir/out.txt"; exit 1; }
 done
 echo "ok: arm64 drive"
-bash tools/package.sh arm64
+bash scripts/package.sh arm64

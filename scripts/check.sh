@@ -7,7 +7,7 @@
 # missing on a Debian machine first; each part says how long it took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-. tools/deps.sh
+. scripts/deps.sh
 install_deps
 jobs=$(nproc)
 sudo=""
@@ -26,17 +26,17 @@ cmake --build build-asan -j"$jobs"
 part "ASan/UBSan build and tests"
 
 install_packages lintian systemd
-bash tools/package.sh amd64
+bash scripts/package.sh amd64
 lintian --fail-on error dist/poiguard_*_amd64.deb
 $sudo bash tests/e2e/package.sh dist/poiguard_*_amd64.deb build
 part "Debian package: built, lintian, installed, run, purged"
 
-bash tools/check-arm64.sh
+bash scripts/check-arm64.sh
 lintian --fail-on error dist/poiguard_*_arm64.deb
 part "arm64: unit tests and a drive under qemu, package"
 
-bash tools/check-windows.sh
+bash scripts/check-windows.sh
 part "Windows build under Wine"
 
-bash tools/fuzz.sh 30
+bash scripts/fuzz.sh 30
 part "fuzzing"

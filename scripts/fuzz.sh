@@ -6,7 +6,7 @@
 #   fuzz.sh [seconds]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-. tools/deps.sh
+. scripts/deps.sh
 install_deps clang
 seconds=${1:-60}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DPOIGUARD_FUZZ=ON -DPOIGUARD_TESTS=OFF \
