@@ -1,0 +1,47 @@
+#!/usr/bin/env python3
+# A local stand-in for the Overpass API, answering as the service does:
+#   ok       the recorded answer
+#   busy     HTTP 429, then 504, each with Retry-After: 1; then the answer
+#   always   HTTP 429 every time
+#   remark   200 with the answer and the remark of a query that timed out
+#   slow     200, half the answer, then nothing for a minute
+# It writes the port it listens on to PORT_FILE, and each request's
+# User-Agent and query to QUERIES.
+#   overpass_standin.py PORT_FILE QUERIES ANSWER SCENARIO
+import http.server, sys, time, urllib.parse
+
+port_file, queries, answer, scenario = sys.argv[1:5]
+requests = []
+
+
+class Overpass(http.server.BaseHTTPRequestHandler):
+    def do_POST(self):
+        body = self.rfile.read(int(self.headers["Content-Length"])).decode()
+        requests.append(body)
+        with open(queries, "a") as out:
+            out.write(self.headers["User-Agent"] + "\n" + urllib.parse.parse_qs(body)["data"][0] + "\n")
+        if scenario == "always" or (scenario == "busy" and len(requests) <= 2):
+            self.send_response(429 if len(requests) % 2 else 504)
+            self.send_header("Retry-After", "1")
+            self.end_headers()
+            return
+        data = open(answer, "rb").read()
+        if scenario == "remark":
+            data = data.replace(b"</osm>", b'<remark> runtime error: Query timed out in "query" at line 9 after 301 seconds. </remark>\n</osm>')
+        self.send_response(200)
+        self.send_header("Content-Type", "application/osm3s+xml")
+        self.end_headers()
+        if scenario == "slow":
+            self.wfile.write(data[: len(data) // 2])
+            self.wfile.flush()
+            time.sleep(60)
+        self.wfile.write(data)
+
+    def log_message(self, *args):
+        pass
+
+
+server = http.server.HTTPServer(("127.0.0.1", 0), Overpass)
+with open(port_file, "w") as out:
+    out.write(str(server.server_port))
+server.serve_forever()
