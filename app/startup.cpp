@@ -138,8 +138,9 @@ int CPoiGuard::run(Log* theLog)
     if (poiCount == 0) {
         log->print("ERROR, PoiList in folder vodudo is also empty\n");
         if (importCommand())
-            logMessage(log, "    %s %s INPUT... makes one from a GPX, KML or OV2 file, a camera database or "
-                            "OpenStreetMap; or write one: longitude, latitude, name a line\n",
+            logMessage(log, "    %s %s INPUT... makes one: INPUT osm:DE for a country's cameras from "
+                            "OpenStreetMap, or a GPX, KML or OV2 file or a camera database; or write one: "
+                            "longitude, latitude, name a line\n",
                        importCommand(), builtinPoiPath());
         else
             logMessage(log, "    Write one into %s: longitude, latitude, name a line\n", builtinPoiPath());

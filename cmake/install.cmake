@@ -1,12 +1,13 @@
 # Install rules and the Debian package (scripts/package.sh builds it).
 #
 #   /usr/bin/poiguard, /usr/bin/poiguard-import-pois (a link to the script in libexec)
-#   /usr/libexec/poiguard/{import-pois,read-pois}    the import script and its reader
+#   /usr/libexec/poiguard/{import-pois,overpass.sh,read-pois}  the import script, its download and its reader
 #   /usr/share/poiguard/sounds/{ding,Achtung}.wav   made by soundgen at build time
 #   /usr/share/poiguard/poiguard.style               gpsbabel style of the POI format
 #   /etc/poiguard/config.txt                         commented sample, a conffile
 #   /etc/poiguard/vodudo/gefahr.csv                  the built-in list (POIGUARD_BUILTIN_POI), empty
-#   /lib/systemd/system/poiguard.service
+#   /etc/poiguard/update.conf                        the area of the weekly download, a conffile
+#   /lib/systemd/system/poiguard.service, poiguard-update.{service,timer}
 #   /usr/share/doc/poiguard/                         README, copyright, changelog, udev rule, gpsd drop-in
 include(GNUInstallDirs)
 set(POIGUARD_SYSCONFDIR /etc/poiguard CACHE PATH "Where the package puts config.txt and the built-in POI list")
@@ -37,6 +38,7 @@ install(TARGETS poiguard RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The import script finds its reader beside itself, through the link on the PATH.
 set(LIBEXEC_DIR ${CMAKE_INSTALL_LIBEXECDIR}/poiguard)
 install(PROGRAMS import/import-pois DESTINATION ${LIBEXEC_DIR})
+install(FILES import/overpass.sh DESTINATION ${LIBEXEC_DIR})
 install(TARGETS read-pois RUNTIME DESTINATION ${LIBEXEC_DIR})
 file(CREATE_LINK ../${LIBEXEC_DIR}/import-pois ${CMAKE_BINARY_DIR}/poiguard-import-pois SYMBOLIC)
 install(FILES ${CMAKE_BINARY_DIR}/poiguard-import-pois DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -45,7 +47,9 @@ install(FILES import/poiguard.style DESTINATION ${CMAKE_INSTALL_DATADIR}/poiguar
 install(FILES packaging/config.txt DESTINATION ${POIGUARD_SYSCONFDIR})
 get_filename_component(BUILTIN_POI_DIR ${POIGUARD_BUILTIN_POI} DIRECTORY)
 install(FILES packaging/vodudo/gefahr.csv DESTINATION ${BUILTIN_POI_DIR})
-install(FILES packaging/poiguard.service DESTINATION lib/systemd/system)
+install(FILES packaging/poiguard.service packaging/poiguard-update.service packaging/poiguard-update.timer
+        DESTINATION lib/systemd/system)
+install(FILES packaging/update.conf DESTINATION ${POIGUARD_SYSCONFDIR})
 install(FILES README.md packaging/copyright ${CHANGELOG_GZ} DESTINATION ${DOC_DIR})
 install(FILES packaging/99-poiguard-gps.rules packaging/gpsd.conf DESTINATION ${DOC_DIR}/examples)
 install(FILES ${MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
@@ -62,10 +66,12 @@ point comes within 300 m, 150 m and 50 m (configurable), only for cameras
 that check the car's direction. It runs as a systemd service on a laptop
 or a small board in a car; receivers of any talker and hemisphere, line
 speeds found by itself, and POI lists from GPX, KML, OV2 and OpenStreetMap
-files and camera databases (poiguard-import-pois, with gpsbabel).")
+files and camera databases (poiguard-import-pois, with gpsbabel), or a
+country's cameras from OpenStreetMap's Overpass API, kept current weekly.")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "curl")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gpsbabel, gpsd")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA

@@ -18,8 +18,8 @@ const std::string kNoList =
     "Loading POI list from builtin-poi.csv\nERROR while opening file builtin-poi.csv\n    No such file or directory (as "
     "user tester)\nLoading POI list from vodudo\\gefahr.csv\nERROR while opening file vodudo\\gefahr.csv\n    No such file "
     "or directory (as user tester)\nERROR, PoiList in folder vodudo is also empty\n    poiguard-import-pois builtin-poi.csv "
-    "INPUT... makes one from a GPX, KML or OV2 file, a camera database or OpenStreetMap; or write one: longitude, latitude, "
-    "name a line\n";
+    "INPUT... makes one: INPUT osm:DE for a country's cameras from OpenStreetMap, or a GPX, KML or OV2 file or a camera "
+    "database; or write one: longitude, latitude, name a line\n";
 
 std::string settings(int start, const std::string& port, const char* r1 = "0.300000", const char* r2 = "0.150000",
                      const char* r4 = "0.050000")

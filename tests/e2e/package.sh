@@ -58,8 +58,25 @@ check "systemctl reload reads the list again" \
     grep -q "SUCCESS Reloading POI list from /etc/poiguard/vodudo/gefahr.csv ... found 4 POIs, 1 of them already announced" out.txt
 cd /
 
+# The weekly download: off until an area is set, then the timer's service run
+# once as systemd runs it, against a stand-in for the Overpass API.
+timer=/lib/systemd/system/poiguard-update
+check "the units of the weekly download pass systemd-analyze verify" systemd-analyze verify "$timer.service" "$timer.timer"
+check "the weekly download's timer is off after install" test ! -e /etc/systemd/system/timers.target.wants/poiguard-update.timer
+run_update() {
+    (set +u -a && . /etc/poiguard/update.conf && set +a &&
+        eval "$(sed -n "s/^ExecCondition=//p" "$timer.service")" && eval "$(sed -n 's/^ExecStart=//p' "$timer.service")")
+}
+check "no AREA: nothing downloaded, said so" test "$(run_update 2>&1)" = "No AREA in /etc/poiguard/update.conf: nothing to download"
+python3 "$here/../import/overpass_standin.py" "$dir/port" "$dir/queries" "$here/../import/overpass.osm" ok &
+wait_for "[ -s '$dir/port' ]"
+printf 'AREA=DE\nPOIGUARD_OVERPASS=http://127.0.0.1:%s/api/interpreter\n' "$(cat "$dir/port")" >> /etc/poiguard/update.conf
+check "with AREA=DE: the list downloaded over the built-in one" run_update
+check "the downloaded list is the answer's" grep -q "^8.900000, 53.100000, Weserbrücke$" /etc/poiguard/vodudo/gefahr.csv
+kill %% 2>/dev/null || true
+
 dpkg -r poiguard > /dev/null
-check "removed: only the configuration is left" test "$(while read -r f; do [ -e "$f" ] && echo "$f"; done < "$dir/files" | tr '\n' ' ')" = "/etc/poiguard/config.txt /etc/poiguard/vodudo/gefahr.csv "
+check "removed: only the configuration is left" test "$(while read -r f; do [ -e "$f" ] && echo "$f"; done < "$dir/files" | tr '\n' ' ')" = "/etc/poiguard/config.txt /etc/poiguard/update.conf /etc/poiguard/vodudo/gefahr.csv "
 dpkg --purge poiguard > /dev/null
 check "purged: nothing is left" test -z "$(while read -r f; do [ -e "$f" ] && echo "$f"; done < "$dir/files"; ls -d /etc/poiguard /usr/share/poiguard /usr/share/doc/poiguard 2>/dev/null)"
 check "purged: no enable link, no helper state" test -z "$(ls -d "$wants" "$state"/*poiguard* 2>/dev/null)"
