@@ -43,3 +43,5 @@ void playAlarm4(void*)
     }
     play(kWarning);
 }
+
+void playWarning(void*) { play(kWarning); }

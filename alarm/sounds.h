@@ -7,3 +7,5 @@ void playFirstData(void*);
 void playAlarm1(void*);
 void playAlarm2(void*);
 void playAlarm4(void*);
+// The warning sound alone: an average-speed section's average went over its limit.
+void playWarning(void*);

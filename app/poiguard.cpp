@@ -52,7 +52,9 @@ void CPoiGuard::loadPoiList(const char* path)
     free(poiList);
     poiList = file.list;
     poiCount = file.count;
-    if (poiCount > 0) reload.watch(path);
+    if (poiCount == 0) return;
+    reload.watch(path);
+    sections.take(readSections(sectionsPathFor(path), log));
 }
 
 void CPoiGuard::askForReload(const char* why)
@@ -84,6 +86,7 @@ void CPoiGuard::takeReloadedList()
     PoiListSorted = 0;
     logMessage(log, "SUCCESS Reloading POI list from %s ... found %d POIs, %d of them already announced\n",
                reload.path(), poiCount, kept);
+    sections.take(readSections(sectionsPathFor(reload.path()), log));
     sortPoiList();
 }
 
@@ -156,12 +159,17 @@ int CPoiGuard::takePosition(const RmcFix& fix)
     lastPosWide = fix.wide;
     long long nowMs = static_cast<long long>(GetTickCount64());
     int without = coast.secondsWithout(nowMs);
-    double error = coast.fix({fix.length, fix.wide}, fix.knots < 0 ? -1 : fix.knots * kKmhPerKnot, fix.course, nowMs);
+    double seconds = secondsOfDay(fix.time);
+    double error = coast.fix({fix.length, fix.wide}, fix.knots < 0 ? -1 : fix.knots * kKmhPerKnot, fix.course, nowMs, seconds);
     if (error >= 0) logMessage(log, "A fix again after %d s: the estimate was %lf km off\n", without, error);
     if ((firstSortDone == 0 || ordered.farFrom(lastPosLength, lastPosWide)) && sortPoiList() == 0) firstSortDone = 1;
 
-    logDetail(log, "length=%s (%lf) wide=%s (%lf) PoiListSorted=%d\n", fix.lengthText, lastPosLength, fix.wideText,
-              lastPosWide, PoiListSorted);
+    const std::vector<SectionEvent>& events = followSections({lastPosLength, lastPosWide}, seconds);
+    char section[160];
+    describeSection(section, sizeof section);
+    logDetail(log, "length=%s (%lf) wide=%s (%lf) PoiListSorted=%d%s\n", fix.lengthText, lastPosLength, fix.wideText,
+              lastPosWide, PoiListSorted, section);
+    announceSections(events);
     rules.moving(fix.knots, fix.course);
     checkAlarms(lastPosLength, lastPosWide);
     return 0;
@@ -179,10 +187,62 @@ void CPoiGuard::carryOn()
     lastPosLength = at.length;
     lastPosWide = at.wide;
     if (ordered.farFrom(lastPosLength, lastPosWide)) sortPoiList();
-    logMessage(log, "Estimated position length=%lf wide=%lf: no fix for %d s, carried on at %d km/h, course %d\n",
+    const std::vector<SectionEvent>& events = followSections(at, coast.secondsAt(nowMs));
+    char section[160];
+    describeSection(section, sizeof section);
+    logMessage(log, "Estimated position length=%lf wide=%lf: no fix for %d s, carried on at %d km/h, course %d%s\n",
                at.length, at.wide, coast.secondsWithout(nowMs), static_cast<int>(coast.kmh() + 0.5),
-               static_cast<int>(coast.course() + 0.5));
+               static_cast<int>(coast.course() + 0.5), section);
+    announceSections(events);
     checkAlarms(at.length, at.wide);
+}
+
+const std::vector<SectionEvent>& CPoiGuard::followSections(Place at, double seconds)
+{
+    static const std::vector<SectionEvent> none;
+    return sections.any() && seconds >= 0 ? sections.update(at, seconds) : none;
+}
+
+void CPoiGuard::describeSection(char* out, int size) const
+{
+    out[0] = '\0';
+    const Section* s = sections.inside();
+    if (!s) return;
+    int average = static_cast<int>(sections.averageKmh() + 0.5);
+    if (sections.allowedKmh() >= 0)
+        snprintf(out, static_cast<size_t>(size), " (section %s: average %d km/h, at most %d km/h for the last %.1f km)",
+                 s->name, average, static_cast<int>(sections.allowedKmh()), sections.remainingKm());
+    else
+        snprintf(out, static_cast<size_t>(size), " (section %s: average %d km/h, over %d km/h whatever the speed now)",
+                 s->name, average, s->limitKmh);
+}
+
+void CPoiGuard::announceSections(const std::vector<SectionEvent>& events)
+{
+    for (const SectionEvent& e : events) {
+        int average = static_cast<int>(e.averageKmh + 0.5);
+        switch (e.kind) {
+        case SectionEvent::kEntered:
+            logMessage(log, "Entering section %s: %.1f km, limit %d km/h\n", e.section->name, e.section->lengthKm,
+                       e.section->limitKmh);
+            _beginthread(playAlarm1, 0, nullptr);
+            break;
+        case SectionEvent::kOverLimit:
+            logMessage(log, "Section %s: average %d km/h, over the limit of %d km/h\n", e.section->name, average,
+                       e.section->limitKmh);
+            _beginthread(playWarning, 0, nullptr);
+            break;
+        case SectionEvent::kLeft:
+            logMessage(log, "Leaving section %s: average %d km/h over %.1f km, limit %d km/h\n", e.section->name, average,
+                       e.drivenKm, e.section->limitKmh);
+            _beginthread(playAlarm1, 0, nullptr);
+            break;
+        case SectionEvent::kLeftOnTheWay:
+            logMessage(log, "Left section %s on the way after %.1f km, average %d km/h\n", e.section->name, e.drivenKm,
+                       average);
+            break;
+        }
+    }
 }
 
 void CPoiGuard::checkAlarms(double length, double wide)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "alarm/proximity.h"
+#include "alarm/sections.h"
 #include "alarm/warning_rules.h"
 #include "config/settings.h"
 #include "gps/coast.h"
@@ -75,6 +76,12 @@ public:
     int takePosition(const RmcFix& fix);
     // Through a gap in the fixes (coastSeconds): an estimated position when one is due.
     void carryOn();
+    // Average-speed sections: the car's way through them followed at each
+    // position (its time of day, -1 for none), what happened shown and
+    // played; the state inside one, for the position's line.
+    const std::vector<SectionEvent>& followSections(Place at, double seconds);
+    void announceSections(const std::vector<SectionEvent>& events);
+    void describeSection(char* out, int size) const;
 
     // Proximity alarm: the walk's findings shown, their sounds played.
     void checkAlarms(double length, double wide);
@@ -104,6 +111,7 @@ public:
     WarningRules rules;
     ProximityReport proximity;
     Coast coast;
+    SectionWatch sections;
 };
 
 // Local time of day as HHMMSS.

@@ -5,7 +5,7 @@ Place Coast::estimateAt(long long nowMs) const
     return carriedOn(from, courseDegrees, speedKmh * static_cast<double>(nowMs - fixMs) / 3600000.0);
 }
 
-double Coast::fix(Place at, double kmh, double course, long long nowMs)
+double Coast::fix(Place at, double kmh, double course, long long nowMs, double seconds)
 {
     double error = -1;
     if (estimates > 0 && movable) {
@@ -16,6 +16,7 @@ double Coast::fix(Place at, double kmh, double course, long long nowMs)
     speedKmh = kmh;
     courseDegrees = course;
     fixMs = nowMs;
+    fixSeconds = seconds;
     nextMs = nowMs + kCoastAfterMs;
     movable = limitMs > 0 && kmh >= kCoastLeastKmh && course >= 0;
     estimates = 0;

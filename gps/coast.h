@@ -26,10 +26,11 @@ public:
     // 0: never, as without the setting.
     void configure(int seconds) { limitMs = seconds * 1000LL; }
     // A good fix taken at nowMs (milliseconds of a steady clock); speed in
-    // km/h and course in degrees true, -1 where the receiver left them out.
-    // When it ends estimates that were still going on: how far from the fix
-    // the estimate for this moment lies, km; -1 otherwise.
-    double fix(Place at, double kmh, double course, long long nowMs);
+    // km/h and course in degrees true, -1 where the receiver left them out;
+    // its own time of day in seconds (-1 for none). When it ends estimates
+    // that were still going on: how far from the fix the estimate for this
+    // moment lies, km; -1 otherwise.
+    double fix(Place at, double kmh, double course, long long nowMs, double seconds = -1);
     // Called often: when an estimate is due, where the car is now, carried
     // on from the last fix along its course at its speed.
     Step step(long long nowMs, Place& at);
@@ -39,6 +40,8 @@ public:
     bool coasting() const { return estimates > 0; }
     Place lastFix() const { return from; }
     int secondsWithout(long long nowMs) const { return static_cast<int>((nowMs - fixMs) / 1000); }
+    // The time of day of an estimate made now: the last fix's and what has passed since.
+    double secondsAt(long long nowMs) const { return fixSeconds < 0 ? -1 : fixSeconds + (nowMs - fixMs) / 1000.0; }
     double kmh() const { return speedKmh; }
     double course() const { return courseDegrees; }
 
@@ -49,6 +52,7 @@ private:
     double speedKmh = 0;
     double courseDegrees = 0;
     long long fixMs = 0;
+    double fixSeconds = -1;
     Place estimateAt(long long nowMs) const;
     long long nextMs = 0;
     int estimates = 0;

@@ -143,6 +143,13 @@ double nmeaToDegrees(const char* token)
     return degrees + (100.0 * fraction) / 60.0;
 }
 
+double secondsOfDay(const char* time)
+{
+    if (strspn(time, "0123456789") != 6 || (time[6] != '\0' && (time[6] != '.' || !isNumber(time + 6)))) return -1;
+    auto two = [&](int at) { return (time[at] - '0') * 10 + (time[at + 1] - '0'); };
+    return two(0) * 3600 + two(2) * 60 + two(4) + (time[6] ? atof(time + 6) : 0.0);
+}
+
 bool readRmcSentence(char* sentence, RmcFix& fix)
 {
     if (strlen(sentence) < static_cast<size_t>(kNameLength)) return false;

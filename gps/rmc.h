@@ -41,6 +41,9 @@ double nmeaToDegrees(const char* token);
 // with their hemisphere letters.
 bool readRmcFix(const char* sentence, RmcFix& fix);
 
+// The time field hhmmss[.ss] as seconds of the day; -1 when it is no time.
+double secondsOfDay(const char* time);
+
 // A whole sentence as the framing hands it over: true for an RMC sentence
 // with a correct checksum that is a valid fix. Once the name and the
 // checksum have passed, its commas become blanks.

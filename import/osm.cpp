@@ -9,10 +9,12 @@
 #include <osmium/visitor.hpp>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -58,6 +60,13 @@ double bearing(const osmium::Location& from, const osmium::Location& to)
 struct Check {
     osmium::object_id_type from = 0;
     int limit = 0;
+};
+
+struct Section {
+    osmium::object_id_type from = 0, to = 0;
+    std::vector<osmium::object_id_type> ways;
+    int limit = 0;
+    std::string name;
 };
 
 struct Camera {
@@ -107,7 +116,9 @@ public:
     {
         const char* type = r.tags()["type"];
         const char* what = r.tags()["enforcement"];
-        if (!type || strcmp(type, "enforcement") != 0 || !what || strcmp(what, "maxspeed") != 0) return;
+        if (!type || strcmp(type, "enforcement") != 0 || !what) return;
+        if (strcmp(what, "average_speed") == 0) return sectionOf(r);
+        if (strcmp(what, "maxspeed") != 0) return;
         Check check;
         std::vector<osmium::object_id_type> devices;
         for (const auto& m : r.members()) {
@@ -123,14 +134,50 @@ public:
         }
     }
 
+    // An average-speed section: from its "from" node to its "to" node, along
+    // its "section" ways when it has them.
+    void sectionOf(const osmium::Relation& r)
+    {
+        Section s;
+        for (const auto& m : r.members()) {
+            if (m.type() == osmium::item_type::node && strcmp(m.role(), "from") == 0 && !s.from) s.from = m.ref();
+            if (m.type() == osmium::item_type::node && strcmp(m.role(), "to") == 0 && !s.to) s.to = m.ref();
+            if (m.type() == osmium::item_type::way && strcmp(m.role(), "section") == 0) s.ways.push_back(m.ref());
+        }
+        s.limit = readMaxspeed(r.tags()["maxspeed"]);
+        s.name = r.tags().get_value_by_key("name", "");
+        if (!s.from || !s.to) return;
+        wanted.insert(s.from);
+        wanted.insert(s.to);
+        wantedWays.insert(s.ways.begin(), s.ways.end());
+        sections.push_back(s);
+    }
+
     std::map<osmium::object_id_type, Camera> cameras;
-    std::set<osmium::object_id_type> wanted;  // nodes whose places the second pass reads
+    std::vector<Section> sections;
+    std::set<osmium::object_id_type> wanted;      // nodes whose places the last pass reads
+    std::set<osmium::object_id_type> wantedWays;  // sections' ways, whose nodes the second pass names
 
 private:
     std::vector<std::pair<std::string, std::string>> tags_;
 };
 
-// Second pass: the places of the nodes the first one named.
+// Second pass, when sections have ways: the nodes of those ways.
+struct WayNodes : osmium::handler::Handler {
+    Cameras& found;
+    std::map<osmium::object_id_type, std::vector<osmium::object_id_type>> nodes;
+    explicit WayNodes(Cameras& f) : found(f) {}
+    void way(const osmium::Way& w)
+    {
+        if (!found.wantedWays.count(w.id())) return;
+        for (const auto& ref : w.nodes()) {
+            nodes[w.id()].push_back(ref.ref());
+            found.wanted.insert(ref.ref());
+        }
+    }
+};
+
+// Last pass: the places of the nodes the others named.
 struct Places : osmium::handler::Handler {
     const std::set<osmium::object_id_type>& wanted;
     std::map<osmium::object_id_type, osmium::Location> at;
@@ -141,23 +188,113 @@ struct Places : osmium::handler::Handler {
     }
 };
 
+// The length of a section along its ways: the shortest way through their
+// nodes from the one nearest to its start to the one nearest to its end;
+// the straight distance when the ways do not join them.
+double lengthAlong(Place start, Place end, const std::vector<std::vector<Place>>& ways)
+{
+    auto km = [](Place a, Place b) { return greatCircleDistance(a.length, b.length, a.wide, b.wide); };
+    std::vector<Place> at;
+    std::map<std::pair<double, double>, size_t> index;
+    std::vector<std::vector<std::pair<size_t, double>>> next;
+    auto vertex = [&](Place p) {
+        auto [it, fresh] = index.insert({{p.length, p.wide}, at.size()});
+        if (fresh) {
+            at.push_back(p);
+            next.emplace_back();
+        }
+        return it->second;
+    };
+    for (const auto& way : ways)
+        for (size_t i = 1; i < way.size(); ++i) {
+            size_t a = vertex(way[i - 1]), b = vertex(way[i]);
+            next[a].push_back({b, km(way[i - 1], way[i])});
+            next[b].push_back({a, km(way[i - 1], way[i])});
+        }
+    if (at.empty()) return km(start, end);
+    size_t from = 0, to = 0;
+    for (size_t i = 0; i < at.size(); ++i) {
+        if (km(at[i], start) < km(at[from], start)) from = i;
+        if (km(at[i], end) < km(at[to], end)) to = i;
+    }
+    std::vector<double> best(at.size(), 1e18);
+    std::set<std::pair<double, size_t>> open{{0.0, from}};
+    best[from] = 0;
+    while (!open.empty()) {
+        auto [d, v] = *open.begin();
+        open.erase(open.begin());
+        for (auto [w, step] : next[v])
+            if (d + step < best[w]) {
+                open.erase({best[w], w});
+                best[w] = d + step;
+                open.insert({best[w], w});
+            }
+    }
+    if (best[to] >= 1e18) return km(start, end);
+    return km(start, at[from]) + best[to] + km(at[to], end);
+}
+
+// A name as poiguard reads it: one word of at most 31 bytes, no UTF-8
+// character cut.
+std::string oneWord(std::string name)
+{
+    std::string word;
+    for (char c : name)
+        if (c != ',' && c != '"') word += c == ' ' || c == '\t' ? '_' : c;
+    if (word.size() > 31) {
+        size_t cut = 31;
+        while (cut > 0 && (static_cast<unsigned char>(word[cut]) & 0xC0) == 0x80) --cut;
+        word.erase(cut);
+    }
+    return word;
+}
+
 }  // namespace
 
-int osm(const char* path, bool traffic, std::vector<std::pair<std::string, std::string>> tags)
+int osm(const char* path, bool traffic, std::vector<std::pair<std::string, std::string>> tags, const char* sectionsPath)
 {
     if (tags.empty()) tags.push_back({"highway", "speed_camera"});
     Cameras found(tags);
     osmium::io::Reader first{path};
     osmium::apply(first, found);
     first.close();
-    osmium::io::Reader second{path, osmium::osm_entity_bits::node};
+    WayNodes wayNodes(found);
+    if (!found.wantedWays.empty()) {
+        osmium::io::Reader second{path, osmium::osm_entity_bits::way};
+        osmium::apply(second, wayNodes);
+        second.close();
+    }
+    osmium::io::Reader last{path, osmium::osm_entity_bits::node};
     Places places(found.wanted);
-    osmium::apply(second, places);
-    second.close();
+    osmium::apply(last, places);
+    last.close();
     auto place = [&](osmium::object_id_type id) {
         auto p = places.at.find(id);
         return p == places.at.end() ? osmium::Location{} : p->second;
     };
+    if (sectionsPath) {
+        FILE* out = fopen(sectionsPath, "w");
+        if (!out) throw std::runtime_error(std::string("cannot write ") + sectionsPath);
+        for (const Section& s : found.sections) {
+            osmium::Location a = place(s.from), b = place(s.to);
+            if (!a.valid() || !b.valid()) continue;
+            if (!s.limit) {
+                ++sectionsWithoutLimit;
+                continue;
+            }
+            std::vector<std::vector<Place>> ways;
+            for (osmium::object_id_type way : s.ways) {
+                ways.emplace_back();
+                for (osmium::object_id_type node : wayNodes.nodes[way])
+                    if (place(node).valid()) ways.back().push_back({place(node).lon(), place(node).lat()});
+            }
+            double length = lengthAlong({a.lon(), a.lat()}, {b.lon(), b.lat()}, ways);
+            std::string name = oneWord(s.name.empty() ? "section_" + std::to_string(s.limit) : s.name);
+            fprintf(out, "%.6f, %.6f, %.6f, %.6f, %d, %.3f, %s\n", a.lon(), a.lat(), b.lon(), b.lat(), s.limit, length,
+                    name.c_str());
+        }
+        fclose(out);
+    }
     for (auto& [id, c] : found.cameras) {
         if (!c.at.valid()) c.at = place(id);  // a device that is no camera node of its own
         if (!c.at.valid()) continue;

@@ -7,7 +7,7 @@
 //                             for gpsbabel's unicsv)
 //   read-pois lonlat FILE                   own_list.cpp
 //   read-pois cameras [--facing] FILE       camera_db.cpp
-//   read-pois osm [--traffic] [--tag KEY=VALUE]... FILE   osm.cpp
+//   read-pois osm [--traffic] [--tag KEY=VALUE]... [--sections OUT] FILE   osm.cpp
 //   read-pois merge METRES FILE...          merge.cpp
 //   read-pois version         for the download's User-Agent
 //
@@ -111,6 +111,7 @@ int fail(const char* path, int number, const char* expected, const std::string& 
 }
 
 int refusedLimits = 0;
+int sectionsWithoutLimit = 0;
 
 int keptLimit(double kmh)
 {
@@ -143,19 +144,21 @@ int main(int argc, char** argv)
     if (mode == "merge" && argc > 3) return merge(atof(argv[2]), argv + 3, argc - 3);
     if (mode == "version") return puts(POIGUARD_VERSION) < 0;
     bool facing = false, traffic = false;
+    const char* sections = nullptr;
     std::vector<std::pair<std::string, std::string>> tags;
     int i = 2;
     for (; i < argc - 1; ++i) {
         std::string a = argv[i];
         if (a == "--facing") facing = true;
         else if (a == "--traffic") traffic = true;
+        else if (a == "--sections" && i + 2 < argc) sections = argv[++i];
         else if (a == "--tag" && i + 2 < argc && strchr(argv[i + 1], '=')) {
             std::string kv = argv[++i];
             tags.push_back({kv.substr(0, kv.find('=')), kv.substr(kv.find('=') + 1)});
         } else break;
     }
     if (i != argc - 1 || (mode != "kind" && mode != "lonlat" && mode != "cameras" && mode != "osm")) {
-        fputs("usage: read-pois kind|lonlat|cameras [--facing]|osm [--traffic] [--tag K=V]... FILE\n"
+        fputs("usage: read-pois kind|lonlat|cameras [--facing]|osm [--traffic] [--tag K=V]... [--sections OUT] FILE\n"
               "       read-pois merge METRES FILE... | version\n", stderr);
         return 2;
     }
@@ -165,11 +168,12 @@ int main(int argc, char** argv)
         ~Summary()
         {
             if (refusedLimits) fprintf(stderr, "read-pois: %d limits over %d km/h left out\n", refusedLimits, kMaxLimitKmh);
+            if (sectionsWithoutLimit) fprintf(stderr, "read-pois: %d sections without a limit left out\n", sectionsWithoutLimit);
         }
     } summary;
     if (mode == "osm") {
         try {
-            return osm(path, traffic, tags);
+            return osm(path, traffic, tags, sections);
         } catch (const std::exception& e) {
             fprintf(stderr, "read-pois: %s: %s\n", path, e.what());
             return 1;

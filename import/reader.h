@@ -52,7 +52,9 @@ int lonlat(std::istream& in, const char* path);
 // camera_db.cpp: a camera database.
 int cameraColumns(std::string header);
 int cameras(std::istream& in, const char* path, bool facing);
-// osm.cpp: OpenStreetMap.
-int osm(const char* path, bool traffic, std::vector<std::pair<std::string, std::string>> tags);
+// osm.cpp: OpenStreetMap; its average-speed sections, in poiguard's sections
+// format, into the file named (none: not read).
+int osm(const char* path, bool traffic, std::vector<std::pair<std::string, std::string>> tags, const char* sectionsPath);
+extern int sectionsWithoutLimit;
 // merge.cpp: the inputs merged, true duplicates dropped.
 int merge(double within, char** files, int count);

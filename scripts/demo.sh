@@ -14,7 +14,7 @@ cmake --build build -j"$(nproc)" --target poiguard gpssim soundgen
 
 demo=$(pwd)/demo
 rm -rf "$demo" && mkdir -p "$demo/vodudo" "$demo/sounds"
-cp scripts/demo/gefahr.csv "$demo/vodudo/gefahr.csv"
+cp scripts/demo/gefahr.csv scripts/demo/gefahr.sections.csv "$demo/vodudo/"
 build/soundgen "$demo/sounds"
 cat > "$demo/config.txt" <<'CONF'
 # demo settings: a short silence limit and a frequent re-ordering, to show both
@@ -33,7 +33,9 @@ CONF
 # 3.3 km north at 90 km/h, in real time (estimates in the tunnel follow the
 # clock): past the camera "Blitzer_Nord" 890 m from the start, leaving
 # "Blitzer_Sued" 170 m behind the start unannounced; through a tunnel from
-# 1.35 to 1.95 km with the camera "Blitzer_Tunnel" inside; then the receiver
+# 1.35 to 1.95 km with the camera "Blitzer_Tunnel" inside; through the
+# average-speed section "Abschnitt_Nord" (80 km/h) from 2.3 to 3.1 km, over
+# its limit on average; then the receiver
 # falls silent, the watchdog closes the port after 5 s, and the receiver is
 # gone (unplugged) when the port is tried again 10 s later.
 build/gpssim --link "$demo/COM7" --route 53.0660,8.8000:53.0957,8.8000 --speed 90 --rate 1 \

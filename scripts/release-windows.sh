@@ -26,6 +26,7 @@ crlf packaging/windows/config.txt "$stage/$name/config.txt"
 sed "s/VERSION/$version/" packaging/windows/README.txt > "$stage/README.txt"
 crlf "$stage/README.txt" "$stage/$name/README.txt"
 crlf scripts/demo/gefahr.csv "$stage/$name/vodudo/gefahr.csv"
+crlf scripts/demo/gefahr.sections.csv "$stage/$name/vodudo/gefahr.sections.csv"
 crlf import/poiguard.style "$stage/$name/poiguard.style"
 mkdir -p dist
 rm -f "dist/$zip"

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "alarm/proximity.h"
+#include "alarm/sections.h"
 #include "alarm/sounds.h"
 #include "fake_platform.h"
 #include "helpers.h"
@@ -225,6 +228,64 @@ TEST(Sounds, EachPatternPlaysItsDingsPausesAndWarning)
         std::string calls;
         for (const std::string& call : fake::state.calls) calls += (call == "PlaySoundA sounds\\ding.wav" ? "ding" : call) + "|";
         EXPECT_EQ(calls, c.calls) << c.calls;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A section due north from (9, 53) to 1 km on, limit 80; the car's positions
+// as km north (and east) of its start, with their times (s); what the watch
+// says, and the average it ends with.
+TEST(Sections, AverageAllowedEnteringAndLeaving)
+{
+    auto drive = [](double fromKm, double toKm, double kmh) {
+        std::vector<std::vector<double>> samples;  // km north, km east, s
+        double step = (toKm > fromKm ? 1 : -1) * kmh / 3600;
+        for (double k = fromKm, t = 0; (toKm - k) * step > 0; k += step, ++t) samples.push_back({k, 0, t});
+        return samples;
+    };
+    auto then = [](std::vector<std::vector<double>> a, const std::vector<std::vector<double>>& b) {
+        double after = a.back()[2] + 1;
+        for (auto s : b) a.push_back({s[0], s[1], s[2] + after});
+        return a;
+    };
+    auto withGap = drive(-0.05, 1.1, 100);
+    withGap.erase(withGap.begin() + 10, withGap.begin() + 22);  // a tunnel: 12 s without a fix
+    auto turning = drive(-0.05, 0.4, 100);
+    for (int i = 1; i <= 40; ++i) turning.push_back({0.4, i * 100 / 3600.0, turning.back()[2] + 1});
+    const struct {
+        const char* legend;
+        std::vector<std::vector<double>> samples;
+        const char* said;
+    } rows[] = {
+        {"100 km/h the right way: in, over once, out at 100", drive(-0.05, 1.1, 100), "in over out:100"},
+        {"70 km/h: in, out at 70, no warning", drive(-0.05, 1.1, 70), "in out:70"},
+        {"the other way: nothing", drive(1.1, -0.05, 100), ""},
+        {"joining the road inside: nothing", drive(0.3, 1.1, 100), ""},
+        {"a gap in the fixes: the straight line across it", withGap, "in over out:100"},
+        {"120, then slowing to 50: over once, and back under", then(drive(-0.05, 0.3, 120), drive(0.3, 1.1, 50)), "in over out:60"},
+        {"turning off the road", turning, "in over away:100"},
+    };
+    for (const auto& r : rows) {
+        SectionWatch watch;
+        Section s{{9.0, 53.0}, {9.0, wideNorthOf(53.0, 1.0)}, 80, 1.0, "A"};
+        watch.take({s});
+        std::string said;
+        for (const auto& at : r.samples) {
+            Place p{9.0 + at[1] / (6371.0 * 3.14159265 / 180.0 * cos(53.0 * kRadiansPerDegree)), wideNorthOf(53.0, at[0])};
+            for (const SectionEvent& e : watch.update(p, 43000 + at[2])) {
+                const char* kinds[] = {"in", "over", "out", "away"};
+                said += (said.empty() ? "" : " ") + std::string(kinds[e.kind]);
+                if (e.kind >= SectionEvent::kLeft) said += ":" + std::to_string(static_cast<int>(e.averageKmh + 0.5));
+            }
+            // Half way at a steady 100 km/h: 18 s taken of the 45 the limit allows, 0.5 km left.
+            if (strncmp(r.legend, "100", 3) == 0 && at[0] > 0.49 && at[0] < 0.51) {
+                EXPECT_NEAR(watch.allowedKmh(), 66.7, 1.5) << at[0];
+            }
+        }
+        EXPECT_EQ(said, r.said) << r.legend;
     }
 }
 

@@ -42,7 +42,7 @@ struct Options {
     std::string link;
     std::string file;  // --write
     std::vector<Waypoint> route;
-    double speedKmh = 50;
+    std::vector<double> speeds{50};  // km/h on each leg of the route; the last goes on
     double rate = 1;
     double coldSeconds = 0;
     double scale = 1;
@@ -62,7 +62,8 @@ const char* const kUsage =
     "A GPS receiver on a pseudo-terminal, linked at PATH (for example DIR/COM7); or its whole\n"
     "drive written to FILE at once (for gpsfake).\n"
     "  --route LAT,LON:...  drive along these waypoints (south/west negative); A:B:A turns at B\n"
-    "  --speed KMH          driving speed (default 50)\n"
+    "  --speed KMH[,KMH]... driving speed (default 50); one for each leg of the route, the last\n"
+    "                       going on for the legs after it\n"
     "  --rate HZ            fixes per second, 1 to 10 (default 1)\n"
     "  --talker XX          talker of the sentences (default GP; GN, GL, BD, IN, ...)\n"
     "  --cold SECONDS       no-fix sentences for this long first\n"
@@ -184,13 +185,13 @@ std::string clockText(double simSeconds, int startHms)
     return out;
 }
 
-std::string fixSentences(const Options& o, double sim, const Waypoint& p, double course)
+std::string fixSentences(const Options& o, double sim, const Waypoint& p, double course, double kmh)
 {
     std::string time = clockText(sim, o.startHms);
     std::string lat = nmeaAngle(p.lat, 2) + (p.lat < 0 ? ",S" : ",N");
     std::string lon = nmeaAngle(p.lon, 3) + (p.lon < 0 ? ",W" : ",E");
     char motion[64];
-    snprintf(motion, sizeof motion, "%.1f,%.1f", o.speedKmh * kKnotsPerKmh, course);
+    snprintf(motion, sizeof motion, "%.1f,%.1f", kmh * kKnotsPerKmh, course);
     return withChecksum(o.talker + "RMC," + time + ",A," + lat + "," + lon + "," + motion + ",061226,,,A") +
            withChecksum(o.talker + "GGA," + time + "," + lat + "," + lon + ",1,08,1.0,10.0,M,45.0,M,,");
 }
@@ -210,19 +211,19 @@ double distanceKm(const Waypoint& a, const Waypoint& b)
 }
 
 // Position after travelling km along the route; false past its end.
-bool along(const std::vector<Waypoint>& route, double km, Waypoint& at, double& course)
+bool along(const std::vector<Waypoint>& route, double km, Waypoint& at, double& course, size_t& leg)
 {
-    for (size_t i = 0; i + 1 < route.size(); ++i) {
-        double leg = distanceKm(route[i], route[i + 1]);
-        if (km <= leg || i + 2 == route.size()) {
-            double f = leg > 0 ? std::min(km / leg, 1.0) : 1.0;
-            at = {route[i].lat + f * (route[i + 1].lat - route[i].lat),
-                  route[i].lon + f * (route[i + 1].lon - route[i].lon)};
-            double dLon = (route[i + 1].lon - route[i].lon) * cos(route[i].lat * kRadiansPerDegree);
-            course = fmod(atan2(dLon, route[i + 1].lat - route[i].lat) / kRadiansPerDegree + 360, 360);
-            return km <= leg;
+    for (leg = 0; leg + 1 < route.size(); ++leg) {
+        double length = distanceKm(route[leg], route[leg + 1]);
+        if (km <= length || leg + 2 == route.size()) {
+            double f = length > 0 ? std::min(km / length, 1.0) : 1.0;
+            at = {route[leg].lat + f * (route[leg + 1].lat - route[leg].lat),
+                  route[leg].lon + f * (route[leg + 1].lon - route[leg].lon)};
+            double dLon = (route[leg + 1].lon - route[leg].lon) * cos(route[leg].lat * kRadiansPerDegree);
+            course = fmod(atan2(dLon, route[leg + 1].lat - route[leg].lat) / kRadiansPerDegree + 360, 360);
+            return km <= length;
         }
-        km -= leg;
+        km -= length;
     }
     at = route.empty() ? Waypoint{0, 0} : route.back();
     course = 0;
@@ -261,13 +262,15 @@ void drive(const Options& o, Line& line)
         events.due(sim, line);
         Waypoint at;
         double course;
-        bool more = along(o.route, driven, at, course);
+        size_t leg = 0;
+        bool more = along(o.route, driven, at, course, leg);
+        double kmh = o.speeds[std::min(leg, o.speeds.size() - 1)];
         auto began = std::chrono::steady_clock::now();
         bool tunnel = false;
         for (const auto& t : o.tunnels) tunnel = tunnel || (sim >= t.first && sim < t.first + t.second);
-        line.write(tunnel ? noFixSentences(o, sim) : fixSentences(o, sim, at, course), o.scale);
+        line.write(tunnel ? noFixSentences(o, sim) : fixSentences(o, sim, at, course, kmh), o.scale);
         if (!more) break;
-        driven += o.speedKmh / 3600.0 * step;
+        driven += kmh / 3600.0 * step;
         double spent = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
         Line::pause(step / o.scale - spent);
     }
@@ -344,8 +347,13 @@ Options parse(int argc, char** argv)
                 if (sscanf(point.c_str(), "%lf,%lf", &w.lat, &w.lon) != 2) usage("bad waypoint");
                 o.route.push_back(w);
             }
-        } else if (a == "--speed") o.speedKmh = atof(value().c_str());
-        else if (a == "--rate") o.rate = atof(value().c_str());
+        } else if (a == "--speed") {
+            std::stringstream s(value());
+            std::string kmh;
+            o.speeds.clear();
+            while (std::getline(s, kmh, ',')) o.speeds.push_back(atof(kmh.c_str()));
+            if (o.speeds.empty()) usage("--speed needs a value");
+        } else if (a == "--rate") o.rate = atof(value().c_str());
         else if (a == "--cold") o.coldSeconds = atof(value().c_str());
         else if (a == "--scale") o.scale = atof(value().c_str());
         else if (a == "--start") o.startHms = atoi(value().c_str());
@@ -368,7 +376,9 @@ Options parse(int argc, char** argv)
     if (o.link.empty() == o.file.empty()) usage("give --link or --write");
     if (o.replay.empty() && o.route.size() < 2) usage("give --route with two waypoints or more, or --replay");
     if (o.rate < 1 || o.rate > 10) usage("--rate is 1 to 10");
-    if (o.scale <= 0 || o.speedKmh <= 0) usage("--scale and --speed must be positive");
+    for (double kmh : o.speeds)
+        if (!(kmh > 0)) usage("--speed must be positive");
+    if (o.scale <= 0) usage("--scale must be positive");
     return o;
 }
 

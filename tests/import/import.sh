@@ -88,6 +88,10 @@ same "OSM: directions, mph rounded down and over 300 left out, relations (two de
 8.001000, 50.600000, cam_80, 80, 270
 8.000000, 50.700000, cam_80, 80, 270/90" dirs.csv
 check "OSM: the summary names the limit left out" grep -q "; left out 1 speed limits over 300 km/h" dirs.txt
+check "OSM: average-speed sections beside the list, one along its ways" test "$(cat dirs.sections.csv)" = \
+    "8.000000, 50.800000, 8.000000, 50.810000, 100, 1.189, A5_Nord
+8.000000, 50.810000, 8.000000, 50.800000, 100, 1.112, section_100"
+check "no sections, no file for them" test ! -e gpx.sections.csv
 
 # Two cameras on one pole, one for each carriageway, are both kept; only a
 # true duplicate (the same place, way and limit) is dropped; 360 and 360.0
