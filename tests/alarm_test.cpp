@@ -31,31 +31,54 @@ struct Walk {
             if (f.level != kNoAlarm) return name(f.level);
         return "";
     }
-    // At km south (negative: north) of the POI, at this speed and course.
-    const char* at(double km, double kmh, double course)
-    {
-        rules.moving(kmh < 0 ? -1 : kmh / kKmhPerKnot, course);
-        return at(kLength, wideNorthOf(kWide, -km));
-    }
 };
 
-TEST(Proximity, ConsecutivePositions)
+// One POI north (+) or south (-) of the car at each fix: the level each fix
+// reaches, with the rules off, with warnAheadOnly and warnSeconds=15, or
+// for a camera with a limit of 50 that checks northbound traffic, with
+// warnOverLimitOnly.
+TEST(Proximity, LevelsAtConsecutiveFixes)
 {
+    enum { kPlain, kAhead15, kCamera50North };
     const struct {
-        std::vector<double> km;  // distance of the one POI at each position
+        const char* legend;
+        int rules;
+        std::vector<std::vector<double>> fixes;  // km/h (-1 unknown), course, km to the POI
         std::vector<std::string> levels;
     } cases[] = {
-        {{1.0, 0.25, 0.12, 0.04, 0.04, 0.2}, {"", "outer", "middle", "inner", "", ""}},
-        {{0.04, 0.04, 0.04, 0.04}, {"inner", "middle", "outer", ""}},
-        {{0.1, 0.1, 0.04}, {"middle", "outer", "inner"}},
-        {{0.25, 0.35, 0.25}, {"outer", "", "outer"}},
-        {{0.25, 0.3, 0.25}, {"outer", "", ""}},  // exactly the outer radius clears nothing
+        {"passing by", kPlain, {{-1, 0, 1.0}, {-1, 0, 0.25}, {-1, 0, 0.12}, {-1, 0, 0.04}, {-1, 0, 0.04}, {-1, 0, -0.2}},
+         {"", "outer", "middle", "inner", "", ""}},
+        {"first met inside, from the inside out", kPlain, {{-1, 0, 0.04}, {-1, 0, 0.04}, {-1, 0, 0.04}, {-1, 0, 0.04}},
+         {"inner", "middle", "outer", ""}},
+        {"beyond the outer radius arms again", kPlain, {{-1, 0, 0.25}, {-1, 0, 0.35}, {-1, 0, 0.25}}, {"outer", "", "outer"}},
+        {"exactly the outer radius clears nothing", kPlain, {{-1, 0, 0.25}, {-1, 0, 0.3}, {-1, 0, 0.25}}, {"outer", "", ""}},
+        {"behind, then ahead after a U-turn: once", kAhead15, {{50, 0, -0.2}, {50, 180, -0.2}, {50, 180, -0.19}},
+         {"", "outer", ""}},
+        {"130 km/h: 0.54, 0.27 and 0.09 km", kAhead15, {{130, 0, 0.5}, {130, 0, 0.26}, {130, 0, 0.085}},
+         {"outer", "middle", "inner"}},
+        {"braking after the warning arms nothing again", kAhead15,
+         {{130, 0, 0.5}, {50, 0, 0.45}, {50, 0, 0.29}, {50, 0, 0.14}}, {"outer", "", "", "middle"}},
+        {"beyond the radius of the warning, armed again", kAhead15, {{130, 0, 0.5}, {50, 0, 0.6}, {50, 0, 0.29}},
+         {"outer", "", "outer"}},
+        {"standing still: every direction", kAhead15, {{3, 0, -0.1}}, {"middle"}},
+        {"under the limit, then going south: silent; speeding up inside", kCamera50North,
+         {{40, 0, 0.25}, {60, 180, 0.2}, {60, 0, 0.12}, {60, 0, 0.04}}, {"", "", "middle", "inner"}},
     };
     for (const auto& c : cases) {
         Walk a({{kLength, kWide, "P"}});
+        a.rules.aheadOnly = c.rules == kAhead15;
+        a.rules.seconds = c.rules == kAhead15 ? 15 : 0;
+        a.rules.overLimitOnly = c.rules == kCamera50North;
+        if (c.rules == kCamera50North) {
+            a.pois[0].limitKmh = 50;
+            a.pois[0].heading = 360;
+        }
         std::vector<std::string> levels;
-        for (double km : c.km) levels.push_back(a.at(kLength, wideNorthOf(kWide, -km)));
-        EXPECT_EQ(levels, c.levels);
+        for (const auto& f : c.fixes) {
+            a.rules.moving(f[0] < 0 ? -1 : f[0] / kKmhPerKnot, f[1]);
+            levels.push_back(a.at(kLength, wideNorthOf(kWide, -f[2])));
+        }
+        EXPECT_EQ(levels, c.levels) << c.legend;
     }
 }
 
@@ -97,6 +120,11 @@ TEST(Proximity, WalkOfTheOrderedList)
     EXPECT_EQ(out.substr(out.size() - 34), "11 POIs are in the radius of 30km\n");
     EXPECT_EQ(fake::state.threads, (std::vector<void (*)(void*)>{playAlarm4, playAlarm1, playAlarm4}));
     EXPECT_EQ(g.guard.poiList[12].alarm4Fired, 0);  // behind the first POI beyond 30 km: not examined
+    g.guard.rules.seconds = 15;  // at 130 km/h, a camera's near line with its limit and the radius grown
+    g.guard.rules.moving(130 / kKmhPerKnot, 0);
+    g.guard.poiList[1].limitKmh = 100;
+    g.guard.checkAlarms(kLength, wideNorthOf(kWide, -0.3));
+    EXPECT_NE(g.console.take().find("name=B (limit 100 km/h) (130 km/h: radius 0.541667 km)\n"), std::string::npos);
 }
 
 TEST(WarningRules, ConeSpeedsAndRadii)
@@ -156,58 +184,6 @@ TEST(WarningRules, ConeSpeedsAndRadii)
     }
     EXPECT_NEAR(bearingTo({9.0, 53.0}, {9.0, 53.1}), 0.0, 1e-9);
     EXPECT_NEAR(bearingTo({9.0, 53.0}, {8.9, 53.0}), 270.0, 0.1);
-}
-
-// One POI north (+) or south (-) of the car at each fix, with warnAheadOnly
-// and warnSeconds=15 set.
-TEST(WarningRules, ConsecutiveFixes)
-{
-    const struct {
-        const char* legend;
-        std::vector<std::vector<double>> fixes;  // km/h, course, km to the POI
-        std::vector<std::string> levels;
-    } cases[] = {
-        {"behind, then ahead after a U-turn: once", {{50, 0, -0.2}, {50, 180, -0.2}, {50, 180, -0.19}}, {"", "outer", ""}},
-        {"130 km/h: 0.54, 0.27 and 0.09 km", {{130, 0, 0.5}, {130, 0, 0.26}, {130, 0, 0.085}}, {"outer", "middle", "inner"}},
-        {"braking after the warning arms nothing again", {{130, 0, 0.5}, {50, 0, 0.45}, {50, 0, 0.29}, {50, 0, 0.14}},
-         {"outer", "", "", "middle"}},
-        {"beyond the radius of the warning, armed again", {{130, 0, 0.5}, {50, 0, 0.6}, {50, 0, 0.29}}, {"outer", "", "outer"}},
-        {"standing still: every direction", {{3, 0, -0.1}}, {"middle"}},
-    };
-    for (const auto& c : cases) {
-        Walk a({{kLength, kWide, "P"}});
-        a.rules.aheadOnly = true;
-        a.rules.seconds = 15;
-        std::vector<std::string> levels;
-        for (const auto& f : c.fixes) levels.push_back(a.at(f[2], f[0], f[1]));
-        EXPECT_EQ(levels, c.levels) << c.legend;
-    }
-    {
-        Guarded g;
-        givePois(g.guard, {{kLength, kWide, "P"}});
-        g.guard.PoiListSorted = 1;
-        g.guard.rules.seconds = 15;
-        g.guard.rules.moving(130 / kKmhPerKnot, 0);
-        g.guard.poiList[0].limitKmh = 100;
-        g.guard.checkAlarms(kLength, wideNorthOf(kWide, -0.5));
-        EXPECT_NE(g.console.take().find("name=P (limit 100 km/h) (130 km/h: radius 0.541667 km)\n"), std::string::npos);
-    }
-
-    // A camera with a limit of 50 that checks northbound traffic: silent
-    // while under the limit, and going south; speeding up inside the outer
-    // radius gives the level reached there.
-    Walk b({{kLength, kWide, "P"}});
-    b.rules.overLimitOnly = true;
-    b.pois[0].limitKmh = 50;
-    b.pois[0].heading = 360;
-    std::vector<std::string> levels;
-    for (const auto& f : std::vector<std::vector<double>>{{40, 0, 0.25}, {60, 180, 0.2}, {60, 0, 0.12}, {60, 0, 0.04}}) {
-        levels.push_back(b.at(f[2], f[0], f[1]));
-        if (f[1] == 180) {
-            EXPECT_FALSE(b.report.findings[0].near);  // not even shown
-        }
-    }
-    EXPECT_EQ(levels, (std::vector<std::string>{"", "", "middle", "inner"}));
 }
 
 // What the driver hears: the sound calls and pauses of each pattern.
