@@ -44,14 +44,15 @@ void checkProximity(Poi* list, int count, Place here, const AlarmRadii& configur
             poi.alarm4Fired = 0;
             poi.latchRadius = 0;
         }
-        bool near = d < radii.outer && rules.allows(poi) && rules.announces(bearingTo(here, {poi.length, poi.wide}));
+        bool inReach = d < radii.outer && rules.allows(poi) && rules.announces(bearingTo(here, {poi.length, poi.wide}));
         AlarmLevel level = kNoAlarm;
-        if (near) {
+        if (inReach) {
             level = levelReached(poi, d, radii);
             // Announced at a grown radius, it is armed again only beyond that radius.
             if (level != kNoAlarm && report.scale > 1.0)
                 poi.latchRadius = static_cast<float>(std::max<double>(poi.latchRadius, radii.outer));
         }
-        if (i < kNearestShown || near || dropped) report.findings.push_back({&poi, d, i < kNearestShown, near, level, dropped});
+        if (i < kNearestShown || inReach || dropped)
+            report.findings.push_back({&poi, d, i < kNearestShown, inReach, level, dropped});
     }
 }

@@ -34,7 +34,7 @@ struct PoiFinding {
     const Poi* poi;
     double km;
     bool nearest;         // among the first kNearestShown of the list
-    bool near;            // inside the outer radius, and announced
+    bool inReach;         // inside the outer radius, and announced (near: a macro on Windows)
     AlarmLevel level;     // what sounds now
     bool latchesDropped;  // seen beyond the radius it sounded at: armed again
 };

@@ -260,7 +260,7 @@ void CPoiGuard::announce(const ProximityReport& report)
         if (found.nearest)
             logDetail(log, "nearest POI: name=%10s %lf km    length=%lf wide=%lf \n", poi.name, found.km, poi.length,
                       poi.wide);
-        if (found.near) {
+        if (found.inReach) {
             char limit[32] = "";
             if (poi.limitKmh != kNoLimit) snprintf(limit, sizeof limit, " (limit %d km/h)", poi.limitKmh);
             if (report.scale > 1.0)

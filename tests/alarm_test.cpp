@@ -93,7 +93,7 @@ TEST(Proximity, ADistanceEqualToARadius)
     a.pois[0].alarm1Fired = 1;
     EXPECT_STREQ(a.at(kLength, kWide), "");
     EXPECT_EQ(a.pois[0].alarm1Fired, 1);  // not cleared
-    EXPECT_FALSE(a.report.findings[0].near);
+    EXPECT_FALSE(a.report.findings[0].inReach);
 }
 
 // The walk from the nearest POI, as the program shows it: ten nearest-POI
