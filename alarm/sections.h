@@ -42,12 +42,11 @@ public:
     // happened, in order; the storage is reused from call to call.
     const std::vector<SectionEvent>& update(Place at, double secondsOfDay);
 
-    // While inside a section: which, the average so far, the distance
-    // driven, and the highest average speed that keeps its limit for the
-    // rest (-1 when no speed can any more).
+    // While inside a section: which, the average so far, and the highest
+    // average speed that keeps its limit for the rest (-1 when no speed can
+    // any more) over the distance still to go.
     const Section* inside() const { return current; }
     double averageKmh() const;
-    double drivenKm() const { return driven; }
     double allowedKmh() const;
     double remainingKm() const;
 
