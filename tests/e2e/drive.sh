@@ -13,8 +13,9 @@ dir=$(mktemp -d)
 trap 'rm -rf "$dir" || true' EXIT
 runner=()
 [ "${2:-}" = valgrind ] && runner=(valgrind --log-file="$dir/valgrind.txt" --leak-check=no)
-drive() {  # a name, then the lines its console must hold; UNTIL ends the run (the watchdog)
-    "$here/run-drive.sh" "$bin/gpssim" "$dir/$1" "$dir/$1/COM5" "${UNTIL:-grep -q 'Got no data since 3sec' out.txt}" \
+drive() {  # a name, then the lines its console must hold; UNTIL ends the run (by default a second after
+           # the watchdog closed the port: the program then sleeps, nothing half written)
+    "$here/run-drive.sh" "$bin/gpssim" "$dir/$1" "$dir/$1/COM5" "${UNTIL:-grep -q 'Got no data since 3sec' out.txt && grep -q 'serial.Close()' out.txt && sleep 1}" \
         "${runner[@]}" "$bin/poiguard"
     local name=$1 line
     shift
