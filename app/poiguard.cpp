@@ -1,6 +1,7 @@
 // CPoiGuard's own operations on the POI list, the position and the alarm:
 // thin calls into poi/, gps/ and alarm/, under the names the program is
 // known by.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -12,6 +13,21 @@
 #include "poi/loader.h"
 #include "poi/ordering.h"
 #include "poi/reload.h"
+
+namespace {
+
+// The fix's moment for the track: its own date and time; a receiver that
+// sends no date gets the computer's (UTC), one without a time the clock's.
+double fixUtc(const RmcFix& fix)
+{
+    double utc = utcSeconds(fix.date, fix.time);
+    if (utc >= 0) return utc;
+    double now = static_cast<double>(clockNow());
+    double seconds = secondsOfDay(fix.time);
+    return seconds < 0 ? now : std::floor(now / 86400) * 86400 + seconds;
+}
+
+}  // namespace
 
 CPoiGuard::CPoiGuard() : poiList(nullptr), log(nullptr) { setDefaults(); }
 
@@ -162,6 +178,7 @@ int CPoiGuard::takePosition(const RmcFix& fix)
     double seconds = secondsOfDay(fix.time);
     double error = coast.fix({fix.length, fix.wide}, fix.knots < 0 ? -1 : fix.knots * kKmhPerKnot, fix.course, nowMs, seconds);
     if (error >= 0) logMessage(log, "A fix again after %d s: the estimate was %lf km off\n", without, error);
+    if (track.on()) track.fix(fixUtc(fix), nowMs, lastPosLength, lastPosWide, fix.knots < 0 ? -1 : fix.knots * kKmhPerKnot, fix.course);
     if ((firstSortDone == 0 || ordered.farFrom(lastPosLength, lastPosWide)) && sortPoiList() == 0) firstSortDone = 1;
 
     const std::vector<SectionEvent>& events = followSections({lastPosLength, lastPosWide}, seconds);
@@ -186,6 +203,7 @@ void CPoiGuard::carryOn()
     if (step != Coast::kEstimated) return;
     lastPosLength = at.length;
     lastPosWide = at.wide;
+    track.estimate(nowMs, at.length, at.wide, coast.kmh(), coast.course());
     if (ordered.farFrom(lastPosLength, lastPosWide)) sortPoiList();
     const std::vector<SectionEvent>& events = followSections(at, coast.secondsAt(nowMs));
     char section[160];
@@ -221,6 +239,8 @@ void CPoiGuard::announceSections(const std::vector<SectionEvent>& events)
 {
     for (const SectionEvent& e : events) {
         int average = static_cast<int>(e.averageKmh + 0.5);
+        static const char* const kTrackEvents[] = {"entered", "over", "left", "away"};
+        track.section(kTrackEvents[e.kind], e.section->name, average, e.section->limitKmh, e.drivenKm);
         switch (e.kind) {
         case SectionEvent::kEntered:
             logMessage(log, "Entering section %s: %.1f km, limit %d km/h\n", e.section->name, e.section->lengthKm,
@@ -261,6 +281,7 @@ void CPoiGuard::announce(const ProximityReport& report)
             logDetail(log, "nearest POI: name=%10s %lf km    length=%lf wide=%lf \n", poi.name, found.km, poi.length,
                       poi.wide);
         if (found.inReach) {
+            track.poiInReach(poi.name, poi.length, poi.wide, poi.limitKmh);
             char limit[32] = "";
             if (poi.limitKmh != kNoLimit) snprintf(limit, sizeof limit, " (limit %d km/h)", poi.limitKmh);
             if (report.scale > 1.0)
@@ -272,6 +293,7 @@ void CPoiGuard::announce(const ProximityReport& report)
                            poi.wide, poi.name, limit);
         }
         if (found.level != kNoAlarm) {
+            track.warning(found.level == kAlarm4 ? 3 : found.level, found.km, poi.name, poi.length, poi.wide, poi.limitKmh);
             void (*pattern)(void*) = found.level == kAlarm4 ? playAlarm4 : found.level == kAlarm2 ? playAlarm2 : playAlarm1;
             _beginthread(pattern, 0, nullptr);
         }

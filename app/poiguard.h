@@ -8,6 +8,7 @@
 #include "gps/framing.h"
 #include "gps/position.h"
 #include "log/log.h"
+#include "log/track.h"
 #include "poi/ordering.h"
 #include "poi/poi.h"
 #include "poi/reload.h"
@@ -112,6 +113,7 @@ public:
     ProximityReport proximity;
     Coast coast;
     SectionWatch sections;
+    TrackLog track;
 };
 
 // Local time of day as HHMMSS.

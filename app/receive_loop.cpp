@@ -110,6 +110,7 @@ int CPoiGuard::readPass(CSerial& serial, ReceiveState& st)
     }
 
     if (coastSeconds) carryOn();
+    if (track.on()) track.tick(static_cast<long long>(GetTickCount64()));
     if (reloadRequested()) askForReload("Asked for a reload");
     int now = secondsSinceStart();
     if (reload.changeSettled(now)) askForReload("The POI list has changed");

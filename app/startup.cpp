@@ -132,6 +132,7 @@ int CPoiGuard::run(Log* theLog)
 
     if (logKeepDays) log->setKeepDays(logKeepDays);
     log->setQuietConsole(quietConsole);
+    if (trackLog) track.start(logKeepDays);
 
     loadPoiList(builtinPoiPath());
     if (poiCount == 0) loadPoiList(poiFile);

@@ -101,6 +101,7 @@ const LaterKey kLaterKeys[kLaterKeyCount] = {
     {"logKeepDays", LaterKey::kWhole, nullptr, &Settings::logKeepDays, 1, kMaxLogKeepDays, "days"},
     {"quietConsole", LaterKey::kSwitch, &Settings::quietConsole, nullptr, 0, 0, nullptr},
     {"coastSeconds", LaterKey::kWhole, nullptr, &Settings::coastSeconds, 1, kMaxCoastSeconds, "seconds"},
+    {"trackLog", LaterKey::kSwitch, &Settings::trackLog, nullptr, 0, 0, nullptr},
 };
 
 void describeAllowed(const LaterKey& key, char* out, int size)

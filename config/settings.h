@@ -27,6 +27,7 @@ enum LaterKeyId {
     kKeyLogKeepDays,
     kKeyQuietConsole,
     kKeyCoastSeconds,
+    kKeyTrackLog,
     kLaterKeyCount
 };
 
@@ -55,6 +56,7 @@ struct Settings {
     int logKeepDays = 0;  // 0: not given, files kept for ever
     bool quietConsole = false;
     int coastSeconds = 0;  // 0: no position is estimated without a fix
+    bool trackLog = false;  // the drive written to logs\track_YYYYMMDD.csv
     // Each later key as written (empty while not given), for start-up to
     // show it, and whether its value was refused.
     char written[kLaterKeyCount][kKeyTextSize] = {};

@@ -18,6 +18,7 @@ constexpr int kLatitudeField = 3;
 constexpr int kLongitudeField = 5;
 constexpr int kSpeedField = 7;
 constexpr int kCourseField = 8;
+constexpr int kDateField = 9;
 
 // Copies the fields before the checksum, split at each comma, so that an
 // empty field keeps its place: a receiver without a fix sends
@@ -112,6 +113,10 @@ bool readRmcFix(const char* sentence, RmcFix& fix)
     memcpy(fix.talker, sentence + 1, 2);
     fix.talker[2] = '\0';
     memcpy(fix.time, fields[kTimeField], sizeof fix.time);
+    if (count > kDateField)
+        memcpy(fix.date, fields[kDateField], sizeof fix.date);
+    else
+        fix.date[0] = '\0';
     memcpy(fix.wideText, fields[kLatitudeField], sizeof fix.wideText);
     memcpy(fix.lengthText, fields[kLongitudeField], sizeof fix.lengthText);
     return true;
@@ -148,6 +153,27 @@ double secondsOfDay(const char* time)
     if (strspn(time, "0123456789") != 6 || (time[6] != '\0' && (time[6] != '.' || !isNumber(time + 6)))) return -1;
     auto two = [&](int at) { return (time[at] - '0') * 10 + (time[at + 1] - '0'); };
     return two(0) * 3600 + two(2) * 60 + two(4) + (time[6] ? atof(time + 6) : 0.0);
+}
+
+double utcSeconds(const char* date, const char* time)
+{
+    double seconds = secondsOfDay(time);
+    if (seconds < 0 || strlen(date) != 6 || strspn(date, "0123456789") != 6) return -1;
+    auto two = [&](int at) { return (date[at] - '0') * 10 + (date[at + 1] - '0'); };
+    int day = two(0), month = two(2), year = two(4) + (two(4) >= 80 ? 1900 : 2000);
+    if (day < 1 || day > 31 || month < 1 || month > 12) return -1;
+    return static_cast<double>(daysSince1970(year, month, day)) * 86400.0 + seconds;
+}
+
+// Counted in 400-year eras that begin on 1 March, so that the leap day ends a year.
+long long daysSince1970(int year, int month, int day)
+{
+    int y = year - (month <= 2);
+    int era = (y >= 0 ? y : y - 399) / 400;
+    int yearOfEra = y - era * 400;
+    int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097LL + dayOfEra - 719468;
 }
 
 bool readRmcSentence(char* sentence, RmcFix& fix)

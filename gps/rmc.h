@@ -13,6 +13,7 @@ constexpr int kRmcFieldSize = 64;  // longest field, terminating NUL included
 struct RmcFix {
     char talker[3];  // "GP", "GN", "IN", ...
     char time[kRmcFieldSize];
+    char date[kRmcFieldSize];        // ddmmyy, empty when the receiver left it out
     char wideText[kRmcFieldSize];    // latitude as sent, ddmm.mmmm
     char lengthText[kRmcFieldSize];  // longitude as sent, dddmm.mmmm
     double wide;                     // decimal degrees, south negative
@@ -43,6 +44,13 @@ bool readRmcFix(const char* sentence, RmcFix& fix);
 
 // The time field hhmmss[.ss] as seconds of the day; -1 when it is no time.
 double secondsOfDay(const char* time);
+
+// Days from 1970-01-01 to a date of the (proleptic) Gregorian calendar.
+long long daysSince1970(int year, int month, int day);
+
+// The fix's date ddmmyy and time hhmmss[.ss] as UTC seconds since 1970;
+// -1 when either is no date or time. Two-digit years from 80 are 19xx.
+double utcSeconds(const char* date, const char* time);
 
 // A whole sentence as the framing hands it over: true for an RMC sentence
 // with a correct checksum that is a valid fix. Once the name and the

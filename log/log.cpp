@@ -149,7 +149,7 @@ void Log::setWriteLogFile(int flag)
 void Log::setKeepDays(int days)
 {
     keepDays = days;
-    if (keepDays > 0) removeOldFiles();
+    if (keepDays > 0) removeOldDailyFiles(keepDays);
 }
 
 void Log::setQuietConsole(int flag) { quietConsole = flag; }
@@ -164,26 +164,32 @@ void Log::followTheDay()
     if (logFile && getDate() == fileDate) return;
     if (logFile) fclose(logFile);
     openDaysFile();
-    removeOldFiles();
+    removeOldDailyFiles(keepDays);
 }
 
-// Daily files (logs/log_YYYYMMDD.log) dated more than keepDays days before
-// today; nothing else in the folder.
-void Log::removeOldFiles()
+void removeOldDailyFiles(int keepDays)
 {
     std::tm limit = localClock(clockNow());
     limit.tm_mday -= keepDays;
     limit.tm_hour = 12;  // mktime settles the day, whatever the clock changes
     std::time_t then = mktime(&limit);
     limit = localClock(then);
-    char oldest[64];
-    snprintf(oldest, sizeof oldest, "log_%04d%02d%02d.log", limit.tm_year + 1900, limit.tm_mon + 1, limit.tm_mday);
+    char oldest[40];
+    snprintf(oldest, sizeof oldest, "%04d%02d%02d", limit.tm_year + 1900, limit.tm_mon + 1, limit.tm_mday);
+    // The date of a daily file's name: what lies between its prefix and its ending, 8 digits.
+    auto dateOf = [](const std::string& name, const char* prefix, const char* ending) {
+        size_t p = strlen(prefix), e = strlen(ending);
+        bool daily = name.size() == p + 8 + e && name.compare(0, p, prefix) == 0 && name.compare(p + 8, e, ending) == 0 &&
+                     std::all_of(name.begin() + static_cast<long>(p), name.begin() + static_cast<long>(p + 8),
+                                 [](char c) { return c >= '0' && c <= '9'; });
+        return daily ? name.substr(p, 8) : std::string();
+    };
     std::error_code failed;
     for (const auto& entry : std::filesystem::directory_iterator("logs", failed)) {
         std::string name = entry.path().filename().string();
-        bool daily = name.size() == 16 && name.compare(0, 4, "log_") == 0 && name.compare(12, 4, ".log") == 0 &&
-                     std::all_of(name.begin() + 4, name.begin() + 12, [](char c) { return c >= '0' && c <= '9'; });
-        if (daily && name < oldest) std::filesystem::remove(entry.path(), failed);
+        std::string date = dateOf(name, "log_", ".log");
+        if (date.empty()) date = dateOf(name, "track_", ".csv");
+        if (!date.empty() && date < oldest) std::filesystem::remove(entry.path(), failed);
     }
 }
 

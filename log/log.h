@@ -29,7 +29,6 @@ private:
     void toFile(const char* text);
     void openDaysFile();
     void followTheDay();
-    void removeOldFiles();
 
     FILE* logFile;
     int fileEnabled;
@@ -50,6 +49,10 @@ public:
     ConsoleBatch(const ConsoleBatch&) = delete;
     ConsoleBatch& operator=(const ConsoleBatch&) = delete;
 };
+
+// Removes the daily files in logs (log_YYYYMMDD.log, track_YYYYMMDD.csv)
+// dated more than keepDays days before today; nothing else in the folder.
+void removeOldDailyFiles(int keepDays);
 
 // Local date as YYYYMMDD.
 int getDate();

@@ -12,6 +12,10 @@
 FILE* openFile(const char* path, const char* mode);
 FILE* skipByteOrderMark(FILE* file, const char* mode);
 
+// Flushes a file written and has the system put it on the disk, so that a
+// power cut keeps what was written.
+void syncFile(FILE* file);
+
 // fgets() with the line ends of a Windows text-mode read: a CR directly
 // before the LF is not part of the line.
 char* readTextLine(char* buffer, int size, FILE* file);

@@ -69,6 +69,22 @@ TEST(Rmc, TableOfSentences)
     }
 }
 
+// The date field and the time as UTC seconds, for the track: leap days,
+// the century the two digits mean, and what is no date.
+TEST(Parser, DateAndTimeAsUtcSeconds)
+{
+    const struct {
+        const char* date;
+        const char* time;
+        double utc;
+    } rows[] = {
+        {"230394", "123519", 764426119},   {"290224", "000000.5", 1709164800.5}, {"311299", "235959", 946684799},
+        {"010379", "000000", 3444854400}, {"", "123519", -1},                  {"230394", "", -1},
+        {"320194", "123519", -1},          {"231394", "123519", -1},            {"23039", "123519", -1},
+    };
+    for (const auto& r : rows) EXPECT_EQ(utcSeconds(r.date, r.time), r.utc) << r.date << " " << r.time;
+}
+
 TEST(Parser, PositionLineShowsTheFieldsAsReceivedAndBufferGetsBlanks)
 {
     Guarded g;

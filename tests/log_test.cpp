@@ -61,7 +61,8 @@ TEST(Log, OldDaysRemovedTheNewDaysFileAQuietConsole)
     InTempDir dir;
     fake::state.clockMs = 1700006399000LL;  // 23:59:59
     std::filesystem::create_directory("logs");
-    for (const char* name : {"log_20231030.log", "log_20231031.log", "log_2023103.log", "notes.txt", "log_20231001.log.gz"})
+    for (const char* name : {"log_20231030.log", "log_20231031.log", "log_2023103.log", "notes.txt", "log_20231001.log.gz",
+                             "track_20231030.csv", "track_20231031.csv", "track_2023103.csv"})
         writeFile(std::string("logs/") + name, "x");
     Console console;
     Log log;
@@ -75,7 +76,7 @@ TEST(Log, OldDaysRemovedTheNewDaysFileAQuietConsole)
     for (const auto& entry : std::filesystem::directory_iterator("logs")) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"log_20231001.log.gz", "log_2023103.log", "log_20231114.log", "log_20231115.log",
-                                               "notes.txt"}));
+                                               "notes.txt", "track_2023103.csv"}));
     EXPECT_EQ(readFile("logs/log_20231114.log", true), "before midnight\n");
     EXPECT_EQ(readFile("logs/log_20231115.log", true), "after midnight\n");
     EXPECT_EQ(console.take(), "before midnight\n");

@@ -1,5 +1,6 @@
 // Files and folders on POSIX systems.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <string>
@@ -29,6 +30,13 @@ extern "C" int _mkdir(const char* path) { return mkdir(nativePath(path).c_str(),
 FILE* openFile(const char* path, const char* mode)
 {
     return skipByteOrderMark(fopen(nativePath(path).c_str(), mode), mode);
+}
+
+void syncFile(FILE* file)
+{
+    if (!file) return;
+    fflush(file);
+    fsync(fileno(file));
 }
 
 char* readTextLine(char* buffer, int size, FILE* file)

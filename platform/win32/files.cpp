@@ -1,9 +1,18 @@
 // Files on Windows: text mode already ends lines the way the program expects.
+#include <io.h>
+
 #include "platform.h"
 
 FILE* openFile(const char* path, const char* mode) { return skipByteOrderMark(fopen(path, mode), mode); }
 
 char* readTextLine(char* buffer, int size, FILE* file) { return fgets(buffer, size, file); }
+
+void syncFile(FILE* file)
+{
+    if (!file) return;
+    fflush(file);
+    _commit(_fileno(file));
+}
 
 // The time of the last write counts in 100 ns; _stat's whole seconds would
 // miss a list replaced by one of the same size within the second.
