@@ -1,6 +1,6 @@
 # Install rules and the Debian package (scripts/package.sh builds it).
 #
-#   /usr/bin/poiguard, /usr/bin/poiguard-import-pois (a link to the script in libexec)
+#   /usr/bin/poiguard, /usr/bin/poiguard-report, /usr/bin/poiguard-import-pois (a link to the script in libexec)
 #   /usr/libexec/poiguard/{import-pois,overpass.sh,read-pois}  the import script, its download and its reader
 #   /usr/share/poiguard/sounds/{ding,Achtung}.wav   made by soundgen at build time
 #   /usr/share/poiguard/poiguard.style               gpsbabel style of the POI format
@@ -23,7 +23,7 @@ add_custom_target(sounds ALL DEPENDS ${SOUNDS_DIR}/ding.wav)
 set(DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/poiguard)
 set(CHANGELOG_GZ ${CMAKE_BINARY_DIR}/changelog.gz)
 set(MAN_PAGES)
-foreach(page poiguard poiguard-import-pois)
+foreach(page poiguard poiguard-import-pois poiguard-report)
   add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${page}.1.gz
                      COMMAND gzip -n -9 -c ${CMAKE_SOURCE_DIR}/packaging/${page}.1 > ${CMAKE_BINARY_DIR}/${page}.1.gz
                      DEPENDS ${CMAKE_SOURCE_DIR}/packaging/${page}.1)
@@ -34,7 +34,7 @@ add_custom_command(OUTPUT ${CHANGELOG_GZ}
                    DEPENDS ${CMAKE_SOURCE_DIR}/packaging/changelog)
 add_custom_target(changelog ALL DEPENDS ${CHANGELOG_GZ} ${MAN_PAGES})
 
-install(TARGETS poiguard RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS poiguard poiguard-report RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The import script finds its reader beside itself, through the link on the PATH.
 set(LIBEXEC_DIR ${CMAKE_INSTALL_LIBEXECDIR}/poiguard)
 install(PROGRAMS import/import-pois DESTINATION ${LIBEXEC_DIR})

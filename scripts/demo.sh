@@ -10,7 +10,7 @@ install_build_deps
 tests=()
 [ -f build/CMakeCache.txt ] || tests=(-DPOIGUARD_TESTS=OFF)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "${tests[@]}" >/dev/null
-cmake --build build -j"$(nproc)" --target poiguard gpssim soundgen
+cmake --build build -j"$(nproc)" --target poiguard poiguard-report gpssim soundgen
 
 demo=$(pwd)/demo
 rm -rf "$demo" && mkdir -p "$demo/vodudo" "$demo/sounds"
@@ -28,6 +28,8 @@ warnAheadOnly=true
 warnSeconds=15
 # positions carried on through a tunnel
 coastSeconds=60
+# the drive written down for poiguard-report
+trackLog=true
 CONF
 
 # 3.3 km north at 90 km/h, in real time (estimates in the tunnel follow the
@@ -47,3 +49,6 @@ while [ ! -e "$demo/COM7" ]; do sleep 0.1; done
 echo "== poiguard runs in $demo for 155 seconds; (sound: ...) lines show each sound as it starts"
 (cd "$demo" && POIGUARD_SOUND_TRACE=1 timeout 155 ../build/poiguard 2>&1) || true
 echo "== demo over; the daily log file is $(ls "$demo"/logs/log_*.log)"
+track=$(ls "$demo"/logs/track_*.csv)
+build/poiguard-report --gpx "$demo/drive.gpx" --html "$demo/drive.html" "$track" >/dev/null
+echo "== the drive's report: $demo/drive.html (open it in a browser), the track for map tools: $demo/drive.gpx"

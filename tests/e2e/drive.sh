@@ -29,9 +29,14 @@ check "north: the log file is the console" cmp -s "$dir/north/out.txt" "$dir/nor
 # South and west are negative, in the POI file as in the position; the three
 # warnings sound: one ding, two, four and the warning (after the two of the
 # first data).
+# The drive written down (trackLog), the program killed at the end: the
+# report reads every fix and the three warnings back.
 POIS='-58.37000, -34.60600, Obelisco\n' SIMFLAGS='--talker GN --route -34.6080,-58.3700:-34.6040,-58.3700 --speed 90 --rate 2 --scale 5' \
-    drive south "length=05822.2000 (-58.370000) wide=3436.4" "POI in the near 0.04"
+    SETTINGS='trackLog=true\n' SIGNAL=KILL drive south "length=05822.2000 (-58.370000) wide=3436.4" "POI in the near 0.04"
 check "south: the three warnings" test "$(grep -c 'ding.wav' "$dir/south/err.txt")$(grep -c 'Achtung.wav' "$dir/south/err.txt")" = 91
+check "south: the track read back, a fix for each position line, the three warnings" \
+    test "$("$bin/poiguard-report" --gpx "$dir/south.gpx" "$dir"/south/logs/track_*.csv)" = \
+    "$(grep -c '^length=' "$dir/south/out.txt") positions, 3 warnings, 0.4 km: $dir/south.gpx"
 # Warnings that fit the drive: at 90 km/h the outer radius covers 15 s, and
 # the POI behind the car is never announced.
 POIS='8.80000, 53.07400, Vorn\n8.80000, 53.07050, Hinten\n' SETTINGS='warnAheadOnly=true\nwarnSeconds=15\n' \
