@@ -19,40 +19,158 @@ AlarmLevel levelReached(Poi& poi, double d, const AlarmRadii& radii)
     return kNoAlarm;
 }
 
-void checkProximity(Poi* list, int count, Place here, const AlarmRadii& configured, const WarningRules& rules,
-                    ProximityReport& report)
+namespace {
+
+// Rounding in the distances, far above what they can carry (km): the
+// bounds give way by this much.
+constexpr double kSlackKm = 0.001;
+
+void startReport(const AlarmRadii& configured, const WarningRules& rules, ProximityReport& report)
 {
-    DistanceFrom from(here.length, here.wide);
     report.findings.clear();
     report.withinSearch = -1;
     report.scale = rules.radiusScale(configured.outer);
     report.radii = {configured.outer * report.scale, configured.middle * report.scale, configured.inner * report.scale};
+}
+
+// One POI before the end of the walk at distance d: its latches dropped,
+// its level reached, and its finding when it has one. True when it holds a
+// latch afterwards.
+bool visit(Poi& poi, int i, double d, Place here, const WarningRules& rules, ProximityReport& report)
+{
     const AlarmRadii& radii = report.radii;
-    for (int i = 0; i < count; ++i) {
-        Poi& poi = list[i];
-        double d = from.to(poi.length, poi.wide);
-        if (d > kSearchRadiusKm) {
-            if (i < kNearestShown) report.findings.push_back({&poi, d, true, false, kNoAlarm, false});
-            report.withinSearch = i;
-            return;
-        }
-        // Most POIs hold no latch: only those that do are touched.
-        bool dropped = d > radii.outer && d > poi.latchRadius && (poi.alarm1Fired | poi.alarm2Fired | poi.alarm4Fired);
-        if (dropped) {
-            poi.alarm1Fired = 0;
-            poi.alarm2Fired = 0;
-            poi.alarm4Fired = 0;
-            poi.latchRadius = 0;
-        }
-        bool inReach = d < radii.outer && rules.allows(poi) && rules.announces(bearingTo(here, {poi.length, poi.wide}));
-        AlarmLevel level = kNoAlarm;
-        if (inReach) {
-            level = levelReached(poi, d, radii);
-            // Announced at a grown radius, it is armed again only beyond that radius.
-            if (level != kNoAlarm && report.scale > 1.0)
-                poi.latchRadius = static_cast<float>(std::max<double>(poi.latchRadius, radii.outer));
-        }
-        if (i < kNearestShown || inReach || dropped)
-            report.findings.push_back({&poi, d, i < kNearestShown, inReach, level, dropped});
+    // Most POIs hold no latch: only those that do are touched.
+    bool dropped = d > radii.outer && d > poi.latchRadius && (poi.alarm1Fired | poi.alarm2Fired | poi.alarm4Fired);
+    if (dropped) {
+        poi.alarm1Fired = 0;
+        poi.alarm2Fired = 0;
+        poi.alarm4Fired = 0;
+        poi.latchRadius = 0;
     }
+    bool inReach = d < radii.outer && rules.allows(poi) && rules.announces(bearingTo(here, {poi.length, poi.wide}));
+    AlarmLevel level = kNoAlarm;
+    if (inReach) {
+        level = levelReached(poi, d, radii);
+        // Announced at a grown radius, it is armed again only beyond that radius.
+        if (level != kNoAlarm && report.scale > 1.0)
+            poi.latchRadius = static_cast<float>(std::max<double>(poi.latchRadius, radii.outer));
+    }
+    if (i < kNearestShown || inReach || dropped)
+        report.findings.push_back({&poi, d, i < kNearestShown, inReach, level, dropped});
+    return latched(poi);
+}
+
+// The POI that ends the walk: the first beyond kSearchRadiusKm.
+void stopAt(Poi& poi, int i, double d, ProximityReport& report)
+{
+    if (i < kNearestShown) report.findings.push_back({&poi, d, true, false, kNoAlarm, false});
+    report.withinSearch = i;
+}
+
+}  // namespace
+
+void checkProximity(Poi* list, int count, Place here, const AlarmRadii& configured, const WarningRules& rules,
+                    ProximityReport& report)
+{
+    DistanceFrom from(here.length, here.wide);
+    startReport(configured, rules, report);
+    for (int i = 0; i < count; ++i) {
+        double d = from.to(list[i].length, list[i].wide);
+        if (d > kSearchRadiusKm) return stopAt(list[i], i, d, report);
+        visit(list[i], i, d, here, rules, report);
+    }
+}
+
+namespace {
+
+// How far the car may move from where the walk last measured the POIs near
+// its ring and its edge before it measures them again (km).
+constexpr double kAnchorKm = 0.1;
+
+// The walk's measures from here: of the POIs whose keys lie within the ring
+// a car up to kAnchorKm away can have, those that can come in reach from
+// there; of those from where the end of the search can begin for such a car
+// up to the first POI beyond it for all of them, those that can lie beyond.
+void anchorAt(const Poi* list, int count, double r, double outer, const DistanceFrom& from, OrderedAround& order)
+{
+    const double* key = order.keys.data();
+    auto first = [&](double km) { return static_cast<int>(std::lower_bound(key, key + count, km) - key); };
+    double reach = outer + kAnchorKm + kSlackKm;
+    order.ringFrom = first(r - reach);
+    order.ringTo = static_cast<int>(std::upper_bound(key, key + count, r + reach) - key);
+    order.ringNear.clear();
+    for (int i = order.ringFrom; i < order.ringTo; ++i) {
+        double d = from.to(list[i].length, list[i].wide);
+        if (d < reach) order.ringNear.push_back({i, d});
+    }
+    order.edgeFrom = first(kSearchRadiusKm - r - kAnchorKm - kSlackKm);
+    order.edgeFar.clear();
+    for (order.edgeTo = order.edgeFrom; order.edgeTo < count; ++order.edgeTo) {
+        double d = from.to(list[order.edgeTo].length, list[order.edgeTo].wide);
+        if (d > kSearchRadiusKm - kAnchorKm - kSlackKm) order.edgeFar.push_back({order.edgeTo, d});
+        if (d > kSearchRadiusKm + kAnchorKm + kSlackKm) {
+            ++order.edgeTo;
+            break;
+        }
+    }
+    order.anchored = true;
+    order.anchorOuter = outer;
+}
+
+}  // namespace
+
+void checkProximity(Poi* list, int count, OrderedAround& order, Place here, const AlarmRadii& configured,
+                    const WarningRules& rules, ProximityReport& report)
+{
+    if (order.keys.size() != static_cast<size_t>(count)) return checkProximity(list, count, here, configured, rules, report);
+    DistanceFrom from(here.length, here.wide);
+    startReport(configured, rules, report);
+    const double* key = order.keys.data();
+    double r = greatCircleDistance(order.length, here.length, order.wide, here.wide);
+    double outer = report.radii.outer + kSlackKm;
+    // Where the car's distance from the ordering lets a POI be in reach, and
+    // where the end of the search can begin: before the first key reaching
+    // 30 km less the car's distance, no POI can lie beyond 30 km.
+    int edge = static_cast<int>(std::lower_bound(key, key + count, kSearchRadiusKm - r - kSlackKm) - key);
+    int ringFrom = static_cast<int>(std::lower_bound(key, key + count, r - outer) - key);
+    int ringTo = static_cast<int>(std::upper_bound(key, key + count, r + outer) - key);
+    double moved = order.anchored ? greatCircleDistance(order.anchor.length, here.length, order.anchor.wide, here.wide) : 0;
+    if (!order.anchored || !(moved <= kAnchorKm) || report.radii.outer > order.anchorOuter || edge < order.edgeFrom ||
+        ringFrom < order.ringFrom || ringTo > order.ringTo) {
+        anchorAt(list, count, r, report.radii.outer, from, order);
+        order.anchor = here;
+        moved = 0;
+    }
+    // The end of the walk, among the POIs of the edge that can lie beyond
+    // 30 km from here, then past the edge.
+    int stop = -1;
+    double stopKm = 0;
+    auto beyond = [&](int i) {
+        double d = from.to(list[i].length, list[i].wide);
+        if (d > kSearchRadiusKm) stop = i, stopKm = d;
+        return stop >= 0;
+    };
+    for (const auto& [i, d] : order.edgeFar)
+        if (i >= edge && d + moved > kSearchRadiusKm - kSlackKm && beyond(i)) break;
+    for (int i = std::max(edge, order.edgeTo); stop < 0 && i < count; ++i) beyond(i);
+    int end = stop < 0 ? count : stop;
+    // The nearest shown, those that can be in reach, those holding a latch.
+    static std::vector<int> visits, stillLatched;  // kept from fix to fix: no allocation
+    visits.clear();
+    for (int i = 0; i < std::min(end, kNearestShown); ++i) visits.push_back(i);
+    for (const auto& [i, d] : order.ringNear)
+        if (i >= kNearestShown && i < end && d - moved < outer) visits.push_back(i);
+    for (int i : order.latched)
+        if (i < end) visits.push_back(i);
+    std::sort(visits.begin(), visits.end());
+    visits.erase(std::unique(visits.begin(), visits.end()), visits.end());
+    // Latches beyond the end of the walk stay, as the whole walk leaves them.
+    stillLatched.clear();
+    for (int i : order.latched)
+        if (i >= end) stillLatched.push_back(i);
+    for (int i : visits)
+        if (visit(list[i], i, from.to(list[i].length, list[i].wide), here, rules, report)) stillLatched.push_back(i);
+    std::sort(stillLatched.begin(), stillLatched.end());
+    order.latched.swap(stillLatched);
+    if (stop >= 0) stopAt(list[stop], stop, stopKm, report);
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "poi/distance.h"
+#include "poi/ordering.h"
 #include "poi/poi.h"
 #include "warning_rules.h"
 
@@ -52,3 +53,13 @@ struct ProximityReport {
 // and latched inside it. The report's storage is reused from walk to walk.
 void checkProximity(Poi* list, int count, Place here, const AlarmRadii& configured, const WarningRules& rules,
                     ProximityReport& report);
+
+// The same findings, the same count and the same latches, from the POIs
+// that can matter alone, when the order in force has its keys (each POI's
+// distance from where the list was ordered): by the triangle inequality a
+// POI whose key lies further than the outer radius from the car's own
+// distance from there cannot be in reach, and one whose key and the car's
+// distance add up to less than 30 km is surely within it. The order's
+// record of latched POIs follows the walk.
+void checkProximity(Poi* list, int count, OrderedAround& order, Place here, const AlarmRadii& configured,
+                    const WarningRules& rules, ProximityReport& report);

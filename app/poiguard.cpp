@@ -68,6 +68,7 @@ void CPoiGuard::loadPoiList(const char* path)
     free(poiList);
     poiList = file.list;
     poiCount = file.count;
+    forgetOrder();
     if (poiCount == 0) return;
     reload.watch(path);
     sections.take(readSections(sectionsPathFor(path), log));
@@ -100,6 +101,7 @@ void CPoiGuard::takeReloadedList()
     poiList = read.list;
     poiCount = read.count;
     PoiListSorted = 0;
+    forgetOrder();
     logMessage(log, "SUCCESS Reloading POI list from %s ... found %d POIs, %d of them already announced\n",
                reload.path(), poiCount, kept);
     sections.take(readSections(sectionsPathFor(reload.path()), log));
@@ -130,10 +132,15 @@ int CPoiGuard::checkSorted()
 int CPoiGuard::sortPoiList()
 {
     if (!position.known) return 1;
+    if (poiCount >= kOrderAsideFrom && (aside.busy() || aside.start(poiList, poiCount, {lastPosLength, lastPosWide}))) {
+        takeOrderedList();
+        return 0;
+    }
     log->print("\nSorting POI List ");
     logMessage(log, "lastPosLength=%lf   lastPosWide=%lf\n", lastPosLength, lastPosWide);
-    quickSort(0, poiCount - 1);
-    ordered = {lastPosLength, lastPosWide};
+    std::vector<double> keys;
+    orderByDistance(poiList, poiCount, lastPosLength, lastPosWide, &keys);
+    ordered.take(poiList, poiCount, lastPosLength, lastPosWide, std::move(keys));
     log->print(" ... ready");
     if (checkSorted()) {
         log->print(" ... list is sorted\n");
@@ -141,6 +148,37 @@ int CPoiGuard::sortPoiList()
     }
     log->print(" ... ERROR in sorting list\n");
     return 1;
+}
+
+// A large list's order made aside takes effect: the records moved at once,
+// with the latches they hold now, and the ordering's lines printed.
+void CPoiGuard::takeOrderedList()
+{
+    OrderAside::Result done;
+    aside.copyOn(poiList);
+    if (!aside.finished(done)) return;
+    if (done.stale) {  // ordered while a new list came in: order that one, unless it already is
+        free(done.list);
+        if (ordered.keys.empty()) sortPoiList();
+        return;
+    }
+    if (!done.list) return;  // no memory for the new order: the one in force stays
+    carryLatches(poiList, poiCount, done);
+    free(poiList);
+    poiList = done.list;
+    ordered.take(poiList, poiCount, done.around.length, done.around.wide, std::move(done.keys));
+    log->print("\nSorting POI List ");
+    logMessage(log, "lastPosLength=%lf   lastPosWide=%lf\n", done.around.length, done.around.wide);
+    log->print(" ... ready");
+    PoiListSorted = done.sorted;
+    log->print(done.sorted ? " ... list is sorted\n" : " ... ERROR in sorting list\n");
+}
+
+// A new list: the order in force and one being made belong to the old one.
+void CPoiGuard::forgetOrder()
+{
+    ordered.forget();
+    aside.forget();
 }
 
 int CPoiGuard::isNumber(const char* token) { return ::isNumber(token); }
@@ -268,8 +306,8 @@ void CPoiGuard::announceSections(const std::vector<SectionEvent>& events)
 void CPoiGuard::checkAlarms(double length, double wide)
 {
     if (PoiListSorted == 0) return;
-    checkProximity(poiList, poiCount, {length, wide}, {treshold_enableAlarm_1, treshold_enableAlarm_2, treshold_enableAlarm_4},
-                   rules, proximity);
+    checkProximity(poiList, poiCount, ordered, {length, wide},
+                   {treshold_enableAlarm_1, treshold_enableAlarm_2, treshold_enableAlarm_4}, rules, proximity);
     announce(proximity);
 }
 

@@ -69,6 +69,8 @@ public:
     void quickSort(int lo, int hi);
     int checkSorted();
     int sortPoiList();
+    void takeOrderedList();
+    void forgetOrder();
 
     // Position input.
     int parseSentence(char* sentence);
@@ -107,6 +109,7 @@ public:
     // Beyond the original settings and state, each in a record of its own.
     PositionTrack position;
     OrderedAround ordered;
+    OrderAside aside;
     PoiReload reload;
     LineSpeed lineSpeed;
     WarningRules rules;

@@ -119,6 +119,7 @@ int CPoiGuard::readPass(CSerial& serial, ReceiveState& st)
         st.nextSortTime = now + updateInterval;
     }
     takeReloadedList();
+    takeOrderedList();
     if (!lineSpeed.tick(serial, log, now)) return 0;
     now = secondsSinceStart();
     if (now - st.lastDataTime > maxTimeNoData) {

@@ -29,3 +29,6 @@ struct Poi {
 };
 
 static_assert(sizeof(Poi) == 64, "a POI record is a cache line: an ordering of 100,000 moves them all");
+
+// Whether any of its levels has sounded and waits to be armed again.
+inline bool latched(const Poi& p) { return p.alarm1Fired || p.alarm2Fired || p.alarm4Fired; }

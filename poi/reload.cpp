@@ -12,7 +12,6 @@ constexpr int kIdle = 0;
 constexpr int kReading = 1;
 constexpr int kRead = 2;
 
-bool latched(const Poi& p) { return p.alarm1Fired || p.alarm2Fired || p.alarm4Fired; }
 
 // The same camera: its place, the way it checks and its name. Two cameras on
 // one pole differ in their way, and must not swap what has sounded.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "alarm/proximity.h"
 #include "alarm/sections.h"
@@ -266,3 +267,82 @@ TEST(Sections, AverageAllowedEnteringAndLeaving)
 }
 
 }  // namespace
+
+// The walk bounded by the ordering's keys against the whole walk, fix by
+// fix along a 20 km drive through 6,000 POIs, turning, its speed and so its
+// radii changing at once, the list ordered again every 5 km as the program
+// does: the same findings, count and latches. Among
+// them a POI 30 km from a fix, two just inside the grown outer radius, ahead
+// and behind, 5 km from where the list was ordered, one latched far behind
+// and one latched beyond the end of the walk.
+TEST(Proximity, BoundedWalkFindsWhatTheWholeWalkFinds)
+{
+    std::vector<Poi> pois;
+    unsigned seed = 7;
+    auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) % 100000 / 100000.0; };
+    // 10 km north, then 10 km east; 1,000 POIs along each leg, within 0.6 km
+    // of it, and 4,000 in 80 x 80 km around.
+    const double eastKm = 111.32 * std::cos(wideNorthOf(kWide, 10) * kRadiansPerDegree);
+    auto at = [&](double km) {
+        return km <= 10 ? Place{kLength, wideNorthOf(kWide, km)} : Place{kLength + (km - 10) / eastKm, wideNorthOf(kWide, 10)};
+    };
+    for (int i = 0; i < 6000; ++i) {
+        Poi p{};
+        Place along = at(next() * 21 - 0.5);
+        p.length = i < 2000 ? along.length + (next() - 0.5) * 0.018 : kLength + (next() - 0.5) * 1.2;
+        p.wide = i < 2000 ? along.wide + (next() - 0.5) * 0.011 : kWide + (next() - 0.5) * 0.72;
+        p.heading = static_cast<int16_t>(i % 3 ? 0 : 180);
+        snprintf(p.name, sizeof p.name, "P%d", i);
+        pois.push_back(p);
+    }
+    auto row = [&](double length, double wide, const char* name, bool latched) {
+        Poi p{};
+        p.length = length;
+        p.wide = wide;
+        p.alarm1Fired = latched;
+        snprintf(p.name, sizeof p.name, "%s", name);
+        pois.push_back(p);
+    };
+    row(kLength, wideNorthOf(kWide, 40), "at30", false);                   // the fix 10 km on
+    row(kLength, wideNorthOf(kWide, 4.95 - 0.54), "behind5", false);  // from the fix 4.95 km on, just inside
+    row(kLength, wideNorthOf(kWide, 4.95 + 0.54), "ahead5", false);   // the radius grown to 0.5417 km
+    row(kLength, wideNorthOf(kWide, -20), "behind", true);
+    row(kLength, wideNorthOf(kWide, -45), "beyond", true);
+    std::vector<Poi> whole = pois, bounded = pois;
+    AlarmRadii radii{0.3, 0.15, 0.05};
+    WarningRules rules;
+    rules.seconds = 15;
+    OrderedAround order;
+    ProximityReport a, b;
+    int count = static_cast<int>(pois.size()), levels = 0;
+    for (double km = 0; km <= 20; km += 0.025) {
+        Place here = at(km);
+        rules.moving((km < 15 ? 60 : 200) / kKmhPerKnot, km <= 10 ? 0 : 90);
+        if (order.keys.empty() || order.farFrom(here.length, here.wide)) {
+            orderByDistance(whole.data(), count, here.length, here.wide);
+            std::vector<double> keys;
+            orderByDistance(bounded.data(), count, here.length, here.wide, &keys);
+            order.take(bounded.data(), count, here.length, here.wide, std::move(keys));
+        }
+        checkProximity(whole.data(), count, here, radii, rules, a);
+        checkProximity(bounded.data(), count, order, here, radii, rules, b);
+        ASSERT_EQ(a.withinSearch, b.withinSearch) << km;
+        ASSERT_EQ(a.findings.size(), b.findings.size()) << km;
+        for (size_t f = 0; f < a.findings.size(); ++f) {
+            const PoiFinding &x = a.findings[f], &y = b.findings[f];
+            ASSERT_EQ(std::make_tuple(x.poi - whole.data(), x.km, x.nearest, x.inReach, x.level, x.latchesDropped),
+                      std::make_tuple(y.poi - bounded.data(), y.km, y.nearest, y.inReach, y.level, y.latchesDropped))
+                << km << " km, " << x.poi->name;
+            levels += x.level != kNoAlarm;
+        }
+    }
+    for (int i = 0; i < count; ++i) {
+        EXPECT_EQ(std::make_tuple(whole[i].alarm1Fired, whole[i].alarm2Fired, whole[i].alarm4Fired, whole[i].latchRadius),
+                  std::make_tuple(bounded[i].alarm1Fired, bounded[i].alarm2Fired, bounded[i].alarm4Fired, bounded[i].latchRadius))
+            << whole[i].name;
+        if (!strcmp(whole[i].name, "behind") || !strcmp(whole[i].name, "beyond")) {
+            EXPECT_EQ(whole[i].alarm1Fired, !strcmp(whole[i].name, "beyond")) << "dropped only within the walk";
+        }
+    }
+    EXPECT_GT(levels, 30);
+}

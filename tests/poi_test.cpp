@@ -4,6 +4,7 @@
 #include "poi/distance.h"
 #include "poi/line.h"
 #include "poi/loader.h"
+#include "poi/ordering.h"
 #include "poi/reload.h"
 
 namespace {
@@ -139,32 +140,49 @@ TEST(Distance, NoneOnTheSpot) { EXPECT_LT(greatCircleDistance(8.8, 8.8, 40.0047,
 
 // Many ties and POIs right on the position: nearest first, latches moving
 // with their POIs, the order confirmed; nothing before a position is known.
+// A large list is ordered aside, the loop copying it a piece at a time:
+// the same order and lines, once ready, with the latches that changed
+// meanwhile.
 TEST(Ordering, NearestFirstWithTiesLatchesAndTheLogLines)
 {
+    for (int count : {3000, 100000}) {
+        Guarded g;
+        g.guard.poiCount = count;
+        g.guard.poiList = static_cast<Poi*>(calloc(static_cast<size_t>(count), sizeof(Poi)));
+        srand(11);
+        for (int i = 0; i < count; ++i) {
+            Poi& p = g.guard.poiList[i];
+            p.length = 9.0 + (rand() % 40) * 0.002;
+            p.wide = 53.0 + (rand() % 40) * 0.002;
+            p.alarm2Fired = i % 2;
+            snprintf(p.name, sizeof p.name, "%d", i);
+        }
+        EXPECT_EQ(g.guard.sortPoiList(), 1);  // no position yet
+        EXPECT_EQ(g.console.take(), "");
+        placeAt(g.guard, 9.0, 53.0);
+        EXPECT_EQ(g.guard.sortPoiList(), 0);
+        bool aside = count >= kOrderAsideFrom;
+        if (aside) {
+            EXPECT_EQ(g.console.take(), "");
+            g.guard.poiList[1].alarm4Fired = 1;  // both already copied
+            g.guard.poiList[3].alarm2Fired = 0;
+            for (int pass = 0; pass < 10; ++pass) g.guard.takeOrderedList();
+        }
+        EXPECT_EQ(g.console.take(), "\nSorting POI List lastPosLength=9.000000   lastPosWide=53.000000\n ... ready ... list is sorted\n");
+        for (int i = 0; i < count; ++i) {
+            int n = atoi(g.guard.poiList[i].name);
+            ASSERT_LE(g.guard.distanceOf(i > 0 ? i - 1 : 0), g.guard.distanceOf(i)) << "at " << i;
+            ASSERT_EQ(g.guard.poiList[i].alarm2Fired, n % 2 && !(aside && n == 3)) << n;
+            ASSERT_EQ(g.guard.poiList[i].alarm4Fired, aside && n == 1) << n;
+        }
+        EXPECT_EQ(g.guard.PoiListSorted, 1);
+        g.guard.poiList[0].length = 10;  // out of order now
+        EXPECT_EQ(g.guard.checkSorted(), 0);
+    }
     Guarded g;
-    g.guard.poiCount = 3000;
-    g.guard.poiList = static_cast<Poi*>(calloc(3000, sizeof(Poi)));
-    srand(11);
-    for (int i = 0; i < 3000; ++i) {
-        Poi& p = g.guard.poiList[i];
-        p.length = 9.0 + (rand() % 40) * 0.002;
-        p.wide = 53.0 + (rand() % 40) * 0.002;
-        p.alarm2Fired = i % 2;
-        snprintf(p.name, sizeof p.name, "%d", i);
-    }
-    EXPECT_EQ(g.guard.sortPoiList(), 1);  // no position yet
-    EXPECT_EQ(g.console.take(), "");
     placeAt(g.guard, 9.0, 53.0);
-    EXPECT_EQ(g.guard.sortPoiList(), 0);
-    EXPECT_EQ(g.console.take(), "\nSorting POI List lastPosLength=9.000000   lastPosWide=53.000000\n ... ready ... list is sorted\n");
-    for (int i = 0; i < 3000; ++i) {
-        ASSERT_LE(g.guard.distanceOf(i > 0 ? i - 1 : 0), g.guard.distanceOf(i)) << "at " << i;
-        ASSERT_EQ(g.guard.poiList[i].alarm2Fired, atoi(g.guard.poiList[i].name) % 2);
-    }
-    EXPECT_EQ(g.guard.PoiListSorted, 1);
-    g.guard.poiList[0].length = 10;  // out of order now
-    EXPECT_EQ(g.guard.checkSorted(), 0);
     for (int count : {1, 0}) {
+        givePois(g.guard, {{9.0, 53.0, "only"}});
         g.guard.poiCount = count;
         EXPECT_EQ(g.guard.sortPoiList(), 0);
     }

@@ -23,10 +23,11 @@ Drive readText(const std::string& text)
 
 }  // namespace
 
-// A fix, the POI in reach (written once), its warning, an estimate 1.5 s
-// on, across midnight UTC, and a section; names with commas. Read back
-// whole, with Windows line ends, and cut at every byte, as a power cut
-// may leave it: every whole line is a record, a broken one never is.
+// A fix, the POI in reach (written once a file), its warning; past local
+// midnight an estimate 1.5 s on, in the new day's file with the POI again,
+// and a section; names with commas. Read back whole, with Windows line
+// ends, and cut at every byte, as a power cut may leave it: every whole
+// line is a record, a broken one never is.
 TEST(Track, WrittenReadBackAndCutAnywhere)
 {
     InTempDir dir;
@@ -37,21 +38,25 @@ TEST(Track, WrittenReadBackAndCutAnywhere)
         track.fix(1700006399.5, 1000, 8.8, 53.07, 90, -1);
         for (int twice = 0; twice < 2; ++twice) track.poiInReach("Blitzer, Nord", 8.8, 53.074, 50);
         track.warning(1, 0.3004, "Blitzer, Nord", 8.8, 53.074, 50);
-        track.estimate(2500, 8.8, 53.0704, 90, 0);
+        fake::state.clockMs += 2000;
+        track.estimate(2500, 8.8, 53.0704, 80, 0);
+        track.poiInReach("Blitzer, Nord", 8.8, 53.074, 50);
         track.section("entered", "A1 Nord", 0, 100, 0);
     }
-    std::string text = readFile("logs/track_20231114.csv", true);
-    std::string records = text.substr(text.find('\n') + 1);
-    EXPECT_EQ(records, "2023-11-14T23:59:59.5Z,F,8.800000,53.070000,90.0,\n"
-                       "2023-11-14T23:59:59.5Z,P,8.800000,53.070000,50,8.800000,53.074000,Blitzer, Nord\n"
-                       "2023-11-14T23:59:59.5Z,W,8.800000,53.070000,1,0.300,50,8.800000,53.074000,Blitzer, Nord\n"
-                       "2023-11-15T00:00:01.0Z,E,8.800000,53.070400,90.0,0.0\n"
-                       "2023-11-15T00:00:01.0Z,S,8.800000,53.070400,entered,0,100,0.00,A1 Nord\n");
+    std::string first = readFile("logs/track_20231114.csv", true), second = readFile("logs/track_20231115.csv", true);
+    std::string text = first + second.substr(second.find('\n') + 1);
+    EXPECT_EQ(text.substr(text.find('\n') + 1),
+              "2023-11-14T23:59:59.5Z,F,8.800000,53.070000,90.0,\n"
+              "2023-11-14T23:59:59.5Z,P,8.800000,53.070000,50,8.800000,53.074000,Blitzer, Nord\n"
+              "2023-11-14T23:59:59.5Z,W,8.800000,53.070000,1,0.300,50,8.800000,53.074000,Blitzer, Nord\n"
+              "2023-11-15T00:00:01.0Z,E,8.800000,53.070400,80.0,0.0\n"
+              "2023-11-15T00:00:01.0Z,P,8.800000,53.070400,50,8.800000,53.074000,Blitzer, Nord\n"
+              "2023-11-15T00:00:01.0Z,S,8.800000,53.070400,entered,0,100,0.00,A1 Nord\n");
 
     Drive drive = readText(text);
     finishDrive(drive);
     ASSERT_EQ(drive.points.size(), 2u);
-    ASSERT_EQ(drive.events.size(), 3u);
+    ASSERT_EQ(drive.events.size(), 4u);
     EXPECT_EQ(drive.skipped, 0);
     EXPECT_DOUBLE_EQ(drive.points[1].utc - drive.points[0].utc, 1.5);
     EXPECT_TRUE(drive.points[1].estimated);
@@ -60,15 +65,16 @@ TEST(Track, WrittenReadBackAndCutAnywhere)
     EXPECT_EQ(drive.events[1].name, "Blitzer, Nord");
     EXPECT_EQ(drive.events[1].level, 1);
     EXPECT_EQ(drive.events[1].kmh, 90);
-    EXPECT_EQ(drive.events[2].event, "entered");
+    EXPECT_EQ(drive.events[3].event, "entered");
+    EXPECT_EQ(drive.events[3].kmh, 80);  // the estimate's, at the same moment
 
     std::string windows;
     for (char c : text) windows += c == '\n' ? std::string("\r\n") : std::string(1, c);
     Drive fromWindows = readText(windows);
-    EXPECT_EQ(fromWindows.points.size() + fromWindows.events.size(), 5u);
+    EXPECT_EQ(fromWindows.points.size() + fromWindows.events.size(), 6u);
 
-    for (size_t cut = 0; cut <= text.size(); ++cut) {
-        std::string part = text.substr(0, cut);
+    for (size_t cut = 0; cut <= first.size(); ++cut) {
+        std::string part = first.substr(0, cut);
         size_t lines = static_cast<size_t>(std::count(part.begin(), part.end(), '\n'));
         size_t whole = lines > 0 ? lines - 1 : 0;  // the first is the header
         Drive d = readText(part);
