@@ -56,6 +56,9 @@ check "positions in the log file, not on the console (quietConsole=true)" \
 check "a near-POI line" grep -q "POI in the near 0.1.*name=Blitzer_an_der_Hauptstrasse_Ric" out.txt
 check "systemctl reload reads the list again" \
     grep -q "SUCCESS Reloading POI list from /etc/poiguard/vodudo/gefahr.csv ... found 4 POIs, 1 of them already announced" out.txt
+check "the drive's track (trackLog=true) and its report" \
+    bash -c 'poiguard-report --html drive.html --gpx drive.gpx logs/track_*.csv | grep -q "warnings" && grep -q "<svg id=\"map\"" drive.html'
+check "the report's man page" test -e /usr/share/man/man1/poiguard-report.1.gz
 cd /
 
 # The weekly download: off until an area is set, then the timer's service run
