@@ -96,16 +96,14 @@ void anchorAt(const Poi* list, int count, double r, double outer, const Distance
     const double* key = order.keys.data();
     auto first = [&](double km) { return static_cast<int>(std::lower_bound(key, key + count, km) - key); };
     double reach = outer + kAnchorKm + kSlackKm;
-    order.ringFrom = first(r - reach);
-    order.ringTo = static_cast<int>(std::upper_bound(key, key + count, r + reach) - key);
+    int ringTo = static_cast<int>(std::upper_bound(key, key + count, r + reach) - key);
     order.ringNear.clear();
-    for (int i = order.ringFrom; i < order.ringTo; ++i) {
+    for (int i = first(r - reach); i < ringTo; ++i) {
         double d = from.to(list[i].length, list[i].wide);
         if (d < reach) order.ringNear.push_back({i, d});
     }
-    order.edgeFrom = first(kSearchRadiusKm - r - kAnchorKm - kSlackKm);
     order.edgeFar.clear();
-    for (order.edgeTo = order.edgeFrom; order.edgeTo < count; ++order.edgeTo) {
+    for (order.edgeTo = first(kSearchRadiusKm - r - kAnchorKm - kSlackKm); order.edgeTo < count; ++order.edgeTo) {
         double d = from.to(list[order.edgeTo].length, list[order.edgeTo].wide);
         if (d > kSearchRadiusKm - kAnchorKm - kSlackKm) order.edgeFar.push_back({order.edgeTo, d});
         if (d > kSearchRadiusKm + kAnchorKm + kSlackKm) {
@@ -128,15 +126,14 @@ void checkProximity(Poi* list, int count, OrderedAround& order, Place here, cons
     const double* key = order.keys.data();
     double r = greatCircleDistance(order.length, here.length, order.wide, here.wide);
     double outer = report.radii.outer + kSlackKm;
-    // Where the car's distance from the ordering lets a POI be in reach, and
-    // where the end of the search can begin: before the first key reaching
+    // Where the end of the search can begin: before the first key reaching
     // 30 km less the car's distance, no POI can lie beyond 30 km.
     int edge = static_cast<int>(std::lower_bound(key, key + count, kSearchRadiusKm - r - kSlackKm) - key);
-    int ringFrom = static_cast<int>(std::lower_bound(key, key + count, r - outer) - key);
-    int ringTo = static_cast<int>(std::upper_bound(key, key + count, r + outer) - key);
+    // Within kAnchorKm of the anchor, the car's distance from the ordering
+    // differs from the anchor's by no more: its ring and its edge lie within
+    // those measured there, for a radius no larger than then.
     double moved = order.anchored ? greatCircleDistance(order.anchor.length, here.length, order.anchor.wide, here.wide) : 0;
-    if (!order.anchored || !(moved <= kAnchorKm) || report.radii.outer > order.anchorOuter || edge < order.edgeFrom ||
-        ringFrom < order.ringFrom || ringTo > order.ringTo) {
+    if (!order.anchored || !(moved <= kAnchorKm) || report.radii.outer > order.anchorOuter) {
         anchorAt(list, count, r, report.radii.outer, from, order);
         order.anchor = here;
         moved = 0;

@@ -35,15 +35,15 @@ struct OrderedAround {
     std::vector<int> latched;
     // The proximity check's own measures from a recent position of the car
     // (the anchor), for the POIs whose keys lie near the car's distance from
-    // here (the ring, indices ringFrom to ringTo) and near the end of the
-    // search (the edge, edgeFrom to edgeTo): the few of them close enough to
-    // the anchor to come in reach, and the few far enough to end the search,
-    // with their distances from it. Near the anchor no other POI of those
-    // ranges can do either, and none is measured again.
+    // here (the ring) and near the end of the search (the edge, up to
+    // edgeTo): the few of them close enough to the anchor to come in reach,
+    // and the few far enough to end the search, with their distances from
+    // it. Near the anchor no other POI can do either, and none is measured
+    // again.
     bool anchored = false;
     Place anchor{0, 0};
     double anchorOuter = 0;  // the outer radius then (it grows with the speed)
-    int ringFrom = 0, ringTo = 0, edgeFrom = 0, edgeTo = 0;
+    int edgeTo = 0;
     std::vector<std::pair<int, double>> ringNear, edgeFar;
 
     bool farFrom(double length, double wide) const;

@@ -317,7 +317,7 @@ TEST(Proximity, BoundedWalkFindsWhatTheWholeWalkFinds)
     int count = static_cast<int>(pois.size()), levels = 0;
     for (double km = 0; km <= 20; km += 0.025) {
         Place here = at(km);
-        rules.moving((km < 15 ? 60 : 200) / kKmhPerKnot, km <= 10 ? 0 : 90);
+        rules.moving((km < 15.05 ? 60 : 200) / kKmhPerKnot, km <= 10 ? 0 : 90);
         if (order.keys.empty() || order.farFrom(here.length, here.wide)) {
             orderByDistance(whole.data(), count, here.length, here.wide);
             std::vector<double> keys;
