@@ -24,7 +24,9 @@ std::string xml(const std::string& text)
     return out;
 }
 
-const char* const kLevelNames[] = {"", "300 m", "150 m", "50 m"};
+// The radii are the configured ones, grown with the speed: the track knows
+// the level, not the radius.
+const char* const kLevelNames[] = {"", "first warning", "second warning", "last warning"};
 
 }  // namespace
 
