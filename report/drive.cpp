@@ -109,6 +109,14 @@ void readTrack(FILE* file, Drive& drive)
 {
     std::string line;
     int c;
+    // A file saved again by a Windows editor starts with a byte-order mark.
+    const char kMark[] = "\xEF\xBB\xBF";
+    for (int at = 0; at < 3 && (c = fgetc(file)) != EOF; ++at) {
+        if (c == static_cast<unsigned char>(kMark[at])) continue;
+        line.assign(kMark, static_cast<size_t>(at));  // not a mark: its bytes are the line's
+        ungetc(c, file);
+        break;
+    }
     do {
         c = fgetc(file);
         if (c != '\n' && c != EOF) {

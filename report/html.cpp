@@ -5,6 +5,7 @@
 #include <string>
 
 #include "drive.h"
+#include "poi/distance.h"
 #include "page.h"  // kPage, made from page.html by the build
 
 namespace {
@@ -41,7 +42,7 @@ std::string fixed(double value, int decimals)
 // stay within tolerance of the drive, doubled until few enough remain.
 std::vector<size_t> thinned(const std::vector<TrackPoint>& pts, size_t from, size_t to)
 {
-    double cosWide = std::cos(pts[from].wide * 3.14159265358979 / 180);
+    double cosWide = std::cos(pts[from].wide * kRadiansPerDegree);
     auto x = [&](size_t i) { return pts[i].length * 111320 * cosWide; };
     auto y = [&](size_t i) { return pts[i].wide * 110574; };
     std::vector<char> keep;

@@ -1,5 +1,6 @@
 // poiguard-report: the drive of one or more track files (trackLog=true) as
 // a GPX file and a page to look at.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
