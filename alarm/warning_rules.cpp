@@ -10,16 +10,16 @@ double apart(double a, double b) { return fabs(fmod(a - b + 540.0, 360.0) - 180.
 
 }  // namespace
 
-void WarningRules::moving(double speedKnots, double course)
+void WarningRules::moving(double kmh, double course)
 {
-    knots = speedKnots;
+    speedKmh = kmh;
     courseDegrees = course;
 }
 
 double WarningRules::radiusScale(double outerKm) const
 {
-    if (seconds <= 0 || knots <= 0 || !(outerKm > 0)) return 1.0;
-    double drivenKm = kmh() / 3600.0 * seconds;
+    if (seconds <= 0 || speedKmh <= 0 || !(outerKm > 0)) return 1.0;
+    double drivenKm = speedKmh / 3600.0 * seconds;
     return drivenKm > outerKm ? drivenKm / outerKm : 1.0;
 }
 
@@ -36,5 +36,5 @@ bool WarningRules::allows(const Poi& poi) const
         if (off > kHeadingTolerance) return false;
     }
     // An unknown speed (an empty field) is not known to be under the limit.
-    return !overLimitOnly || poi.limitKmh == kNoLimit || knots < 0 || kmh() > poi.limitKmh;
+    return !overLimitOnly || poi.limitKmh == kNoLimit || speedKmh < 0 || speedKmh > poi.limitKmh;
 }

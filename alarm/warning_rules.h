@@ -19,12 +19,12 @@
 constexpr double kAheadHalfAngle = 60.0;    // degrees either side of the course over ground
 constexpr double kHeadingTolerance = 45.0;  // degrees between the course and a heading a camera checks
 constexpr double kDirectionKmh = 10.0;      // slower, the course is noise: every direction counts
-constexpr double kKmhPerKnot = 1.852;
 
 class WarningRules {
 public:
-    // The motion of the fix being checked; -1 for a field the receiver left empty.
-    void moving(double knots, double course);
+    // The motion of the position being checked, km/h and degrees true; -1
+    // for a field the receiver left empty.
+    void moving(double kmh, double course);
     // What the three radii are multiplied by: at least 1, so that the outer
     // one covers warnSeconds of driving at the current speed.
     double radiusScale(double outerKm) const;
@@ -32,7 +32,7 @@ public:
     bool announces(double bearing) const;
     // Whether the POI's direction and limit let it be announced now.
     bool allows(const Poi& poi) const;
-    double kmh() const { return knots * kKmhPerKnot; }
+    double kmh() const { return speedKmh; }
 
     // The settings of the same names, from config.txt.
     bool aheadOnly = false;
@@ -42,8 +42,8 @@ public:
 
 private:
     // Fast enough that the course over ground means something.
-    bool courseKnown() const { return knots >= 0 && courseDegrees >= 0 && kmh() >= kDirectionKmh; }
+    bool courseKnown() const { return speedKmh >= 0 && courseDegrees >= 0 && speedKmh >= kDirectionKmh; }
 
-    double knots = -1;
+    double speedKmh = -1;
     double courseDegrees = -1;
 };

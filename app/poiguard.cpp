@@ -29,7 +29,7 @@ double fixUtc(const RmcFix& fix)
 
 }  // namespace
 
-CPoiGuard::CPoiGuard() : poiList(nullptr), log(nullptr) { setDefaults(); }
+CPoiGuard::CPoiGuard() : poiList(nullptr), log(nullptr), effects(log, track) { setDefaults(); }
 
 // The POI block is the only thing the object owns.
 CPoiGuard::~CPoiGuard() { free(poiList); }
@@ -108,21 +108,6 @@ void CPoiGuard::takeReloadedList()
     sortPoiList();
 }
 
-double CPoiGuard::greatCircleDistance(double length1, double length2, double wide1, double wide2)
-{
-    return ::greatCircleDistance(length1, length2, wide1, wide2);
-}
-
-double CPoiGuard::distanceOf(int i) const
-{
-    return ::greatCircleDistance(lastPosLength, poiList[i].length, lastPosWide, poiList[i].wide);
-}
-
-void CPoiGuard::quickSort(int lo, int hi)
-{
-    if (lo <= hi) orderByDistance(poiList + lo, hi - lo + 1, lastPosLength, lastPosWide);
-}
-
 int CPoiGuard::checkSorted()
 {
     PoiListSorted = isOrderedByDistance(poiList, poiCount, lastPosLength, lastPosWide);
@@ -181,10 +166,6 @@ void CPoiGuard::forgetOrder()
     aside.forget();
 }
 
-int CPoiGuard::isNumber(const char* token) { return ::isNumber(token); }
-
-double CPoiGuard::nmeaToDegrees(const char* token) { return ::nmeaToDegrees(token); }
-
 int CPoiGuard::parseSentence(char* sentence)
 {
     RmcFix fix;
@@ -192,8 +173,8 @@ int CPoiGuard::parseSentence(char* sentence)
     return takePosition(fix);
 }
 
-// What a valid fix does: the jump guard, then the position taken, logged
-// and checked against the POI list.
+// What a valid fix does before it is taken: the jump guard, and the end of
+// the estimates through a gap.
 int CPoiGuard::takePosition(const RmcFix& fix)
 {
     // After estimates the fix is judged against the last fix, not against
@@ -209,24 +190,12 @@ int CPoiGuard::takePosition(const RmcFix& fix)
         break;
     case PositionTrack::kTake: break;
     }
-    lastPosLength = fix.length;
-    lastPosWide = fix.wide;
     long long nowMs = static_cast<long long>(GetTickCount64());
     int without = coast.secondsWithout(nowMs);
-    double seconds = secondsOfDay(fix.time);
-    double error = coast.fix({fix.length, fix.wide}, fix.knots < 0 ? -1 : fix.knots * kKmhPerKnot, fix.course, nowMs, seconds);
+    Taken p{{fix.length, fix.wide}, fix.kmh, fix.course, secondsOfDay(fix.time), &fix};
+    double error = coast.fix(p.at, p.kmh, p.course, nowMs, p.seconds);
     if (error >= 0) logMessage(log, "A fix again after %d s: the estimate was %lf km off\n", without, error);
-    if (track.on()) track.fix(fixUtc(fix), nowMs, lastPosLength, lastPosWide, fix.knots < 0 ? -1 : fix.knots * kKmhPerKnot, fix.course);
-    if ((firstSortDone == 0 || ordered.farFrom(lastPosLength, lastPosWide)) && sortPoiList() == 0) firstSortDone = 1;
-
-    const std::vector<SectionEvent>& events = followSections({lastPosLength, lastPosWide}, seconds);
-    char section[160];
-    describeSection(section, sizeof section);
-    logDetail(log, "length=%s (%lf) wide=%s (%lf) PoiListSorted=%d%s\n", fix.lengthText, lastPosLength, fix.wideText,
-              lastPosWide, PoiListSorted, section);
-    announceSections(events);
-    rules.moving(fix.knots, fix.course);
-    checkAlarms(lastPosLength, lastPosWide);
+    take(p, nowMs);
     return 0;
 }
 
@@ -238,19 +207,39 @@ void CPoiGuard::carryOn()
     if (step == Coast::kGaveUp)
         logMessage(log, "No fix for %d s: no more estimated positions (coastSeconds=%d)\n", coast.secondsWithout(nowMs),
                    coastSeconds);
-    if (step != Coast::kEstimated) return;
-    lastPosLength = at.length;
-    lastPosWide = at.wide;
-    track.estimate(nowMs, at.length, at.wide, coast.kmh(), coast.course());
-    if (ordered.farFrom(lastPosLength, lastPosWide)) sortPoiList();
-    const std::vector<SectionEvent>& events = followSections(at, coast.secondsAt(nowMs));
+    if (step == Coast::kEstimated) take({at, coast.kmh(), coast.course(), coast.secondsAt(nowMs), nullptr}, nowMs);
+}
+
+void CPoiGuard::take(const Taken& p, long long nowMs)
+{
+    lastPosLength = p.at.length;
+    lastPosWide = p.at.wide;
+    if (track.on()) {
+        if (p.fix)
+            track.fix(fixUtc(*p.fix), nowMs, p.at.length, p.at.wide, p.kmh, p.course);
+        else
+            track.estimate(nowMs, p.at.length, p.at.wide, p.kmh, p.course);
+    }
+    if ((firstSortDone == 0 || ordered.farFrom(lastPosLength, lastPosWide)) && sortPoiList() == 0) firstSortDone = 1;
+    const std::vector<SectionEvent>& events = followSections(p.at, p.seconds);
     char section[160];
     describeSection(section, sizeof section);
-    logMessage(log, "Estimated position length=%lf wide=%lf: no fix for %d s, carried on at %d km/h, course %d%s\n",
-               at.length, at.wide, coast.secondsWithout(nowMs), static_cast<int>(coast.kmh() + 0.5),
-               static_cast<int>(coast.course() + 0.5), section);
-    announceSections(events);
-    checkAlarms(at.length, at.wide);
+    printPosition(p, nowMs, section);
+    effects.of(events);
+    rules.moving(p.kmh, p.course);
+    checkAlarms(p.at.length, p.at.wide);
+}
+
+// A fix's line shows its fields as received and is routine; an estimate's is not.
+void CPoiGuard::printPosition(const Taken& p, long long nowMs, const char* section)
+{
+    if (p.fix)
+        logDetail(log, "length=%s (%lf) wide=%s (%lf) PoiListSorted=%d%s\n", p.fix->lengthText, p.at.length,
+                  p.fix->wideText, p.at.wide, PoiListSorted, section);
+    else
+        logMessage(log, "Estimated position length=%lf wide=%lf: no fix for %d s, carried on at %d km/h, course %d%s\n",
+                   p.at.length, p.at.wide, coast.secondsWithout(nowMs), static_cast<int>(p.kmh + 0.5),
+                   static_cast<int>(p.course + 0.5), section);
 }
 
 const std::vector<SectionEvent>& CPoiGuard::followSections(Place at, double seconds)
@@ -273,69 +262,10 @@ void CPoiGuard::describeSection(char* out, int size) const
                  s->name, average, s->limitKmh);
 }
 
-void CPoiGuard::announceSections(const std::vector<SectionEvent>& events)
-{
-    for (const SectionEvent& e : events) {
-        int average = static_cast<int>(e.averageKmh + 0.5);
-        static const char* const kTrackEvents[] = {"entered", "over", "left", "away"};
-        track.section(kTrackEvents[e.kind], e.section->name, average, e.section->limitKmh, e.drivenKm);
-        switch (e.kind) {
-        case SectionEvent::kEntered:
-            logMessage(log, "Entering section %s: %.1f km, limit %d km/h\n", e.section->name, e.section->lengthKm,
-                       e.section->limitKmh);
-            _beginthread(playAlarm1, 0, nullptr);
-            break;
-        case SectionEvent::kOverLimit:
-            logMessage(log, "Section %s: average %d km/h, over the limit of %d km/h\n", e.section->name, average,
-                       e.section->limitKmh);
-            _beginthread(playWarning, 0, nullptr);
-            break;
-        case SectionEvent::kLeft:
-            logMessage(log, "Leaving section %s: average %d km/h over %.1f km, limit %d km/h\n", e.section->name, average,
-                       e.drivenKm, e.section->limitKmh);
-            _beginthread(playAlarm1, 0, nullptr);
-            break;
-        case SectionEvent::kLeftOnTheWay:
-            logMessage(log, "Left section %s on the way after %.1f km, average %d km/h\n", e.section->name, e.drivenKm,
-                       average);
-            break;
-        }
-    }
-}
-
 void CPoiGuard::checkAlarms(double length, double wide)
 {
     if (PoiListSorted == 0) return;
     checkProximity(poiList, poiCount, ordered, {length, wide},
                    {treshold_enableAlarm_1, treshold_enableAlarm_2, treshold_enableAlarm_4}, rules, proximity);
-    announce(proximity);
-}
-
-void CPoiGuard::announce(const ProximityReport& report)
-{
-    for (const PoiFinding& found : report.findings) {
-        const Poi& poi = *found.poi;
-        if (found.nearest)
-            logDetail(log, "nearest POI: name=%10s %lf km    length=%lf wide=%lf \n", poi.name, found.km, poi.length,
-                      poi.wide);
-        if (found.inReach) {
-            track.poiInReach(poi.name, poi.length, poi.wide, poi.limitKmh);
-            char limit[32] = "";
-            if (poi.limitKmh != kNoLimit) snprintf(limit, sizeof limit, " (limit %d km/h)", poi.limitKmh);
-            if (report.scale > 1.0)
-                logMessage(log, "POI in the near %lf km    length=%lf wide=%lf name=%s%s (%d km/h: radius %lf km)\n",
-                           found.km, poi.length, poi.wide, poi.name, limit, static_cast<int>(rules.kmh() + 0.5),
-                           report.radii.outer);
-            else
-                logMessage(log, "POI in the near %lf km    length=%lf wide=%lf name=%s%s\n", found.km, poi.length,
-                           poi.wide, poi.name, limit);
-        }
-        if (found.level != kNoAlarm) {
-            track.warning(found.level == kAlarm4 ? 3 : found.level, found.km, poi.name, poi.length, poi.wide, poi.limitKmh);
-            void (*pattern)(void*) = found.level == kAlarm4 ? playAlarm4 : found.level == kAlarm2 ? playAlarm2 : playAlarm1;
-            _beginthread(pattern, 0, nullptr);
-        }
-    }
-    if (report.withinSearch >= 0)
-        logDetail(log, "%d POIs are in the radius of %dkm\n", report.withinSearch, static_cast<int>(kSearchRadiusKm));
+    effects.of(proximity, rules.kmh());
 }

@@ -3,6 +3,7 @@
 #include "alarm/proximity.h"
 #include "alarm/sections.h"
 #include "alarm/warning_rules.h"
+#include "app/effects.h"
 #include "config/settings.h"
 #include "gps/coast.h"
 #include "gps/framing.h"
@@ -37,6 +38,16 @@ struct ReceiveState {
     int nextSortTime;
 };
 
+// One position the program takes: a fix, or one carried on through a gap
+// in the fixes.
+struct Taken {
+    Place at;
+    double kmh;         // speed over ground; -1 when unknown
+    double course;      // degrees true; -1 when unknown
+    double seconds;     // its time of day; -1 for none
+    const RmcFix* fix;  // the fix it is; null for an estimate
+};
+
 // The application: wires the modules under the names the program is known
 // by. The settings are its fields (Settings, from config/); the rest of its
 // state is the POI list, the last position taken and the sort state, with
@@ -64,9 +75,6 @@ public:
     void loadPoiList(const char* path);
     void askForReload(const char* why);
     void takeReloadedList();
-    static double greatCircleDistance(double length1, double length2, double wide1, double wide2);
-    double distanceOf(int i) const;
-    void quickSort(int lo, int hi);
     int checkSorted();
     int sortPoiList();
     void takeOrderedList();
@@ -74,21 +82,21 @@ public:
 
     // Position input.
     int parseSentence(char* sentence);
-    static int isNumber(const char* token);
-    static double nmeaToDegrees(const char* token);
+    // A valid fix: the jump guard and the end of estimates, then taken.
     int takePosition(const RmcFix& fix);
     // Through a gap in the fixes (coastSeconds): an estimated position when one is due.
     void carryOn();
+    // Every position, a fix or an estimate (nowMs: the steady clock).
+    void take(const Taken& p, long long nowMs);
+    void printPosition(const Taken& p, long long nowMs, const char* section);
     // Average-speed sections: the car's way through them followed at each
-    // position (its time of day, -1 for none), what happened shown and
-    // played; the state inside one, for the position's line.
+    // position (its time of day, -1 for none); the state inside one, for
+    // the position's line.
     const std::vector<SectionEvent>& followSections(Place at, double seconds);
-    void announceSections(const std::vector<SectionEvent>& events);
     void describeSection(char* out, int size) const;
 
-    // Proximity alarm: the walk's findings shown, their sounds played.
+    // Proximity alarm: the walk, and its findings' effects.
     void checkAlarms(double length, double wide);
-    void announce(const ProximityReport& report);
 
     // Receive loop, in the pieces that run() repeats for ever.
     void receiveLoop(CSerial& serial, int portNumber);
@@ -117,6 +125,7 @@ public:
     Coast coast;
     SectionWatch sections;
     TrackLog track;
+    Effects effects;
 };
 
 // Local time of day as HHMMSS.

@@ -108,7 +108,8 @@ bool readRmcFix(const char* sentence, RmcFix& fix)
     if (!readCoordinate(fields[kLatitudeField], fields[kLatitudeField + 1], 'N', 'S', fix.wide) ||
         !readCoordinate(fields[kLongitudeField], fields[kLongitudeField + 1], 'E', 'W', fix.length))
         return false;
-    fix.knots = optionalNumber(fields, count, kSpeedField);
+    double knots = optionalNumber(fields, count, kSpeedField);
+    fix.kmh = knots < 0 ? -1 : knots * kKmhPerKnot;
     fix.course = optionalNumber(fields, count, kCourseField);
     memcpy(fix.talker, sentence + 1, 2);
     fix.talker[2] = '\0';

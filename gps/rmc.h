@@ -9,6 +9,7 @@
 #pragma once
 
 constexpr int kRmcFieldSize = 64;  // longest field, terminating NUL included
+constexpr double kKmhPerKnot = 1.852;
 
 struct RmcFix {
     char talker[3];  // "GP", "GN", "IN", ...
@@ -18,7 +19,7 @@ struct RmcFix {
     char lengthText[kRmcFieldSize];  // longitude as sent, dddmm.mmmm
     double wide;                     // decimal degrees, south negative
     double length;                   // decimal degrees, west negative
-    double knots;                    // speed over ground; -1 when the field is empty
+    double kmh;                      // speed over ground (sent in knots); -1 when the field is empty
     double course;                   // course over ground, degrees true; -1 when empty
 };
 

@@ -76,7 +76,7 @@ TEST(Proximity, LevelsAtConsecutiveFixes)
         }
         std::vector<std::string> levels;
         for (const auto& f : c.fixes) {
-            a.rules.moving(f[0] < 0 ? -1 : f[0] / kKmhPerKnot, f[1]);
+            a.rules.moving(f[0], f[1]);
             levels.push_back(a.at(kLength, wideNorthOf(kWide, -f[2])));
         }
         EXPECT_EQ(levels, c.levels) << c.legend;
@@ -122,7 +122,7 @@ TEST(Proximity, WalkOfTheOrderedList)
     EXPECT_EQ(fake::state.threads, (std::vector<void (*)(void*)>{playAlarm4, playAlarm1, playAlarm4}));
     EXPECT_EQ(g.guard.poiList[12].alarm4Fired, 0);  // behind the first POI beyond 30 km: not examined
     g.guard.rules.seconds = 15;  // at 130 km/h, a camera's near line with its limit and the radius grown
-    g.guard.rules.moving(130 / kKmhPerKnot, 0);
+    g.guard.rules.moving(130, 0);
     g.guard.poiList[1].limitKmh = 100;
     g.guard.checkAlarms(kLength, wideNorthOf(kWide, -0.3));
     EXPECT_NE(g.console.take().find("name=B (limit 100 km/h) (130 km/h: radius 0.541667 km)\n"), std::string::npos);
@@ -143,7 +143,7 @@ TEST(WarningRules, ConeSpeedsAndRadii)
     for (const auto& c : cones) {
         WarningRules rules;
         rules.aheadOnly = true;
-        rules.moving(c.kmh < 0 ? -1 : c.kmh / kKmhPerKnot, c.course);
+        rules.moving(c.kmh, c.course);
         EXPECT_EQ(rules.announces(c.bearing), c.announced) << c.legend;
     }
     const struct {
@@ -153,7 +153,7 @@ TEST(WarningRules, ConeSpeedsAndRadii)
     for (const auto& r : radii) {
         WarningRules rules;
         rules.seconds = r.seconds;
-        rules.moving(r.kmh < 0 ? -1 : r.kmh / kKmhPerKnot, 0);
+        rules.moving(r.kmh, 0);
         EXPECT_NEAR(rules.radiusScale(0.3), r.scale, 1e-4) << r.seconds << " s at " << r.kmh << " km/h";
     }
     // A camera that checks northbound traffic (360), or both ways (90/270),
@@ -176,7 +176,7 @@ TEST(WarningRules, ConeSpeedsAndRadii)
         WarningRules rules;
         rules.overLimitOnly = true;
         rules.checkDirections = p.checkDirections;
-        rules.moving(p.kmh < 0 ? -1 : p.kmh / kKmhPerKnot, p.course);
+        rules.moving(p.kmh, p.course);
         Poi poi{};
         poi.heading = static_cast<int16_t>(p.heading);
         poi.bothWays = static_cast<uint8_t>(p.bothWays);
@@ -317,7 +317,7 @@ TEST(Proximity, BoundedWalkFindsWhatTheWholeWalkFinds)
     int count = static_cast<int>(pois.size()), levels = 0;
     for (double km = 0; km <= 20; km += 0.025) {
         Place here = at(km);
-        rules.moving((km < 15.05 ? 60 : 200) / kKmhPerKnot, km <= 10 ? 0 : 90);
+        rules.moving(km < 15.05 ? 60 : 200, km <= 10 ? 0 : 90);
         if (order.keys.empty() || order.farFrom(here.length, here.wide)) {
             orderByDistance(whole.data(), count, here.length, here.wide);
             std::vector<double> keys;

@@ -1,0 +1,77 @@
+#include "app/effects.h"
+
+#include <cstdio>
+
+#include "alarm/sounds.h"
+
+namespace {
+
+// The track's name of each kind of section event, in the order of the kinds.
+const char* const kSectionTrackEvents[] = {"entered", "over", "left", "away"};
+
+// The pattern of each level a POI reaches.
+void (*patternOf(AlarmLevel level))(void*)
+{
+    return level == kAlarm4 ? playAlarm4 : level == kAlarm2 ? playAlarm2 : playAlarm1;
+}
+
+}  // namespace
+
+void Effects::of(const ProximityReport& report, double kmh)
+{
+    for (const PoiFinding& found : report.findings) of(found, report, kmh);
+    if (report.withinSearch >= 0)
+        logDetail(log, "%d POIs are in the radius of %dkm\n", report.withinSearch, static_cast<int>(kSearchRadiusKm));
+}
+
+void Effects::of(const PoiFinding& found, const ProximityReport& report, double kmh)
+{
+    const Poi& poi = *found.poi;
+    if (found.nearest)
+        logDetail(log, "nearest POI: name=%10s %lf km    length=%lf wide=%lf \n", poi.name, found.km, poi.length, poi.wide);
+    if (found.inReach) {
+        track.poiInReach(poi.name, poi.length, poi.wide, poi.limitKmh);
+        char limit[32] = "";
+        if (poi.limitKmh != kNoLimit) snprintf(limit, sizeof limit, " (limit %d km/h)", poi.limitKmh);
+        if (report.scale > 1.0)
+            logMessage(log, "POI in the near %lf km    length=%lf wide=%lf name=%s%s (%d km/h: radius %lf km)\n", found.km,
+                       poi.length, poi.wide, poi.name, limit, static_cast<int>(kmh + 0.5), report.radii.outer);
+        else
+            logMessage(log, "POI in the near %lf km    length=%lf wide=%lf name=%s%s\n", found.km, poi.length, poi.wide,
+                       poi.name, limit);
+    }
+    if (found.level != kNoAlarm) {
+        track.warning(found.level == kAlarm4 ? 3 : found.level, found.km, poi.name, poi.length, poi.wide, poi.limitKmh);
+        sound({patternOf(found.level), &found, nullptr});
+    }
+}
+
+void Effects::of(const std::vector<SectionEvent>& events)
+{
+    for (const SectionEvent& e : events) of(e);
+}
+
+void Effects::of(const SectionEvent& e)
+{
+    int average = static_cast<int>(e.averageKmh + 0.5);
+    const Section& s = *e.section;
+    track.section(kSectionTrackEvents[e.kind], s.name, average, s.limitKmh, e.drivenKm);
+    switch (e.kind) {
+    case SectionEvent::kEntered:
+        logMessage(log, "Entering section %s: %.1f km, limit %d km/h\n", s.name, s.lengthKm, s.limitKmh);
+        return sound({playAlarm1, nullptr, &e});
+    case SectionEvent::kOverLimit:
+        logMessage(log, "Section %s: average %d km/h, over the limit of %d km/h\n", s.name, average, s.limitKmh);
+        return sound({playWarning, nullptr, &e});
+    case SectionEvent::kLeft:
+        logMessage(log, "Leaving section %s: average %d km/h over %.1f km, limit %d km/h\n", s.name, average, e.drivenKm,
+                   s.limitKmh);
+        return sound({playAlarm1, nullptr, &e});
+    case SectionEvent::kLeftOnTheWay:
+        logMessage(log, "Left section %s on the way after %.1f km, average %d km/h\n", s.name, e.drivenKm, average);
+        return;
+    }
+}
+
+// Each pattern on a thread of its own, so that nothing waits for a sound.
+void Effects::sound(const Sounding& what) { _beginthread(what.pattern, 0, nullptr); }
