@@ -7,6 +7,9 @@ namespace {
 
 constexpr double kKmPerDegree = 6371.0 * kRadiansPerDegree;
 constexpr double kHalfDay = 43200.0;
+// Two sections are one when their ends lie this close (degrees): the list
+// writes six decimals.
+constexpr double kSamePlaceDegrees = 2e-6;
 
 // Where a gate point lies against the stretch driven from a to b, on a
 // flat map around a: how far along it (0 at a, 1 at b) the car passed it,
@@ -30,15 +33,20 @@ bool passes(const Passing& p) { return p.along > 0 && p.along <= 1 && p.besideKm
 
 double km(Place a, Place b) { return greatCircleDistance(a.length, b.length, a.wide, b.wide); }
 
+bool samePlace(Place a, Place b)
+{
+    return fabs(a.length - b.length) <= kSamePlaceDegrees && fabs(a.wide - b.wide) <= kSamePlaceDegrees;
+}
+
 }  // namespace
 
 double SectionWatch::averageKmh() const
 {
     double hours = (lastTime - enteredAt) / 3600.0;
-    return hours > 0 ? driven / hours : 0;
+    return hours > 0 ? along / hours : 0;
 }
 
-double SectionWatch::remainingKm() const { return current ? std::max(current->lengthKm - driven, 0.0) : 0; }
+double SectionWatch::remainingKm() const { return current ? std::max(current->lengthKm - along, 0.0) : 0; }
 
 double SectionWatch::allowedKmh() const
 {
@@ -46,13 +54,62 @@ double SectionWatch::allowedKmh() const
     return hoursLeft > 0 ? remainingKm() / hoursLeft : -1;
 }
 
-void SectionWatch::take(std::vector<Section> fresh)
+// The chord from start to end stands for the road: the share of it the car
+// has come, of the length along the road.
+double SectionWatch::alongKm(Place at) const
 {
-    sections = std::move(fresh);
-    current = nullptr;
+    Passing p = passing(current->start, current->end, at);
+    return std::min(std::max(p.along, 0.0), 1.0) * current->lengthKm;
 }
 
-const std::vector<SectionEvent>& SectionWatch::update(Place at, double secondsOfDay)
+// The average the end would see if the car kept this speed for the rest.
+double SectionWatch::finalKmh(double kmh) const
+{
+    if (kmh < 0) kmh = averageKmh();
+    double hours = (lastTime - enteredAt) / 3600.0, rest = remainingKm();
+    if (rest <= 0) return averageKmh();
+    if (kmh <= 0) return 0;  // standing: the end is as far off as can be
+    return current->lengthKm / (hours + rest / kmh);
+}
+
+void SectionWatch::push(SectionEvent::Kind kind, double average)
+{
+    events.push_back({kind, current, average, along, allowedKmh()});
+}
+
+void SectionWatch::enter(const Section& s, double when, Place at, double t)
+{
+    current = &s;
+    enteredAt = when;
+    lastTime = t;
+    along = alongKm(at);
+    alongTime = t;
+    anchor = s.start;
+    travelled = km(anchor, at);
+    nearestEnd = km(at, s.end);
+    over = false;
+    push(SectionEvent::kEntered, 0);
+}
+
+const std::vector<SectionEvent>& SectionWatch::take(std::vector<Section> fresh)
+{
+    events.clear();
+    const Section* was = current;
+    if (was) dropped = *was;
+    sections = std::move(fresh);
+    current = nullptr;
+    if (!was) return events;
+    for (const Section& s : sections)
+        if (samePlace(s.start, dropped.start) && samePlace(s.end, dropped.end) && s.limitKmh == dropped.limitKmh) {
+            current = &s;
+            return events;
+        }
+    double average = averageKmh();
+    events.push_back({SectionEvent::kDropped, &dropped, average, along, -1});
+    return events;
+}
+
+const std::vector<SectionEvent>& SectionWatch::update(Place at, double secondsOfDay, double kmh)
 {
     events.clear();
     double t = secondsOfDay + dayOffset;
@@ -66,41 +123,57 @@ const std::vector<SectionEvent>& SectionWatch::update(Place at, double secondsOf
         previousTime = t;
         return events;
     }
-    double step = km(previous, at), seconds = t - previousTime;
+    double seconds = t - previousTime;
     if (current) {
         Passing end = passing(previous, at, current->end);
         if (passes(end)) {
-            driven += end.along * step;
+            along = current->lengthKm;
             lastTime = previousTime + end.along * seconds;
-            events.push_back({SectionEvent::kLeft, current, averageKmh(), driven});
+            push(SectionEvent::kLeft, averageKmh());
             current = nullptr;
         } else {
-            driven += step;
             lastTime = t;
+            if (alongKm(at) > along) {
+                along = alongKm(at);
+                alongTime = t;
+            }
+            double moved = km(anchor, at);
+            if (moved >= kSectionNoiseKm) {
+                travelled += moved;
+                anchor = at;
+            }
             nearestEnd = std::min(nearestEnd, km(at, current->end));
-            if (km(at, current->end) > nearestEnd + kSectionStrayKm || driven > current->lengthKm + kSectionDetourKm) {
-                events.push_back({SectionEvent::kLeftOnTheWay, current, averageKmh(), driven});
+            double predicted = finalKmh(kmh);
+            if (km(at, current->end) > nearestEnd + kSectionStrayKm || travelled > current->lengthKm + kSectionDetourKm) {
+                // over the way it came along the section, not the time since
+                double hours = (alongTime - enteredAt) / 3600.0;
+                push(SectionEvent::kLeftOnTheWay, hours > 0 ? along / hours : 0);
                 current = nullptr;
-            } else if (averageKmh() > current->limitKmh) {
-                if (!over) events.push_back({SectionEvent::kOverLimit, current, averageKmh(), driven});
+            } else if (predicted > current->limitKmh) {
+                if (!over) push(SectionEvent::kOverLimit, predicted);
                 over = true;
             } else {
                 over = false;
             }
         }
     }
-    // Heading for the end: nearer to it after passing the start than before.
+    // Heading for the end: nearer to it after passing the start than before,
+    // or past it within the same stretch.
     for (const Section& s : sections) {
         if (current) break;
         Passing start = passing(previous, at, s.start);
-        if (!passes(start) || !(km(at, s.end) < km(previous, s.end))) continue;
-        current = &s;
-        enteredAt = previousTime + start.along * seconds;
-        lastTime = t;
-        driven = (1 - start.along) * step;
-        nearestEnd = km(at, s.end);
-        over = false;
-        events.push_back({SectionEvent::kEntered, current, 0, 0});
+        if (!passes(start)) continue;
+        Passing end = passing(previous, at, s.end);
+        bool across = passes(end) && end.along > start.along;
+        if (!across && !(km(at, s.end) < km(previous, s.end))) continue;
+        enter(s, previousTime + start.along * seconds, at, t);
+        if (across) {
+            along = s.lengthKm;
+            lastTime = previousTime + end.along * seconds;
+            push(SectionEvent::kLeft, averageKmh());
+            current = nullptr;
+            break;
+        }
     }
     previous = at;
     previousTime = t;

@@ -1,5 +1,6 @@
 #include "app/effects.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "alarm/sounds.h"
@@ -7,7 +8,7 @@
 namespace {
 
 // The track's name of each kind of section event, in the order of the kinds.
-const char* const kSectionTrackEvents[] = {"entered", "over", "left", "away"};
+const char* const kSectionTrackEvents[] = {"entered", "over", "left", "away", "dropped"};
 
 // The pattern of each level a POI reaches.
 void (*patternOf(AlarmLevel level))(void*)
@@ -61,7 +62,14 @@ void Effects::of(const SectionEvent& e)
         logMessage(log, "Entering section %s: %.1f km, limit %d km/h\n", s.name, s.lengthKm, s.limitKmh);
         return sound({playAlarm1, nullptr, &e});
     case SectionEvent::kOverLimit:
-        logMessage(log, "Section %s: average %d km/h, over the limit of %d km/h\n", s.name, average, s.limitKmh);
+        if (e.allowedKmh >= 0)
+            logMessage(log, "Section %s: at this speed the average ends at %d km/h, over the limit of %d km/h; "
+                            "at most %d km/h for the last %.1f km\n",
+                       s.name, average, s.limitKmh, static_cast<int>(e.allowedKmh), std::max(s.lengthKm - e.drivenKm, 0.0));
+        else
+            logMessage(log, "Section %s: at this speed the average ends at %d km/h, over the limit of %d km/h "
+                            "whatever the speed now\n",
+                       s.name, average, s.limitKmh);
         return sound({playWarning, nullptr, &e});
     case SectionEvent::kLeft:
         logMessage(log, "Leaving section %s: average %d km/h over %.1f km, limit %d km/h\n", s.name, average, e.drivenKm,
@@ -69,6 +77,10 @@ void Effects::of(const SectionEvent& e)
         return sound({playAlarm1, nullptr, &e});
     case SectionEvent::kLeftOnTheWay:
         logMessage(log, "Left section %s on the way after %.1f km, average %d km/h\n", s.name, e.drivenKm, average);
+        return;
+    case SectionEvent::kDropped:
+        logMessage(log, "Section %s is no longer in the list: not followed any more after %.1f km, average %d km/h\n",
+                   s.name, e.drivenKm, average);
         return;
     }
 }

@@ -71,7 +71,7 @@ void CPoiGuard::loadPoiList(const char* path)
     forgetOrder();
     if (poiCount == 0) return;
     reload.watch(path);
-    sections.take(readSections(sectionsPathFor(path), log));
+    effects.of(sections.take(readSections(sectionsPathFor(path), log)));
 }
 
 void CPoiGuard::askForReload(const char* why)
@@ -104,7 +104,7 @@ void CPoiGuard::takeReloadedList()
     forgetOrder();
     logMessage(log, "SUCCESS Reloading POI list from %s ... found %d POIs, %d of them already announced\n",
                reload.path(), poiCount, kept);
-    sections.take(readSections(sectionsPathFor(reload.path()), log));
+    effects.of(sections.take(readSections(sectionsPathFor(reload.path()), log)));
     sortPoiList();
 }
 
@@ -221,7 +221,7 @@ void CPoiGuard::take(const Taken& p, long long nowMs)
             track.estimate(nowMs, p.at.length, p.at.wide, p.kmh, p.course);
     }
     if ((firstSortDone == 0 || ordered.farFrom(lastPosLength, lastPosWide)) && sortPoiList() == 0) firstSortDone = 1;
-    const std::vector<SectionEvent>& events = followSections(p.at, p.seconds);
+    const std::vector<SectionEvent>& events = followSections(p.at, p.seconds, p.kmh);
     char section[160];
     describeSection(section, sizeof section);
     printPosition(p, nowMs, section);
@@ -242,10 +242,10 @@ void CPoiGuard::printPosition(const Taken& p, long long nowMs, const char* secti
                    static_cast<int>(p.course + 0.5), section);
 }
 
-const std::vector<SectionEvent>& CPoiGuard::followSections(Place at, double seconds)
+const std::vector<SectionEvent>& CPoiGuard::followSections(Place at, double seconds, double kmh)
 {
     static const std::vector<SectionEvent> none;
-    return sections.any() && seconds >= 0 ? sections.update(at, seconds) : none;
+    return sections.any() && seconds >= 0 ? sections.update(at, seconds, kmh) : none;
 }
 
 void CPoiGuard::describeSection(char* out, int size) const

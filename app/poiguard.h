@@ -90,9 +90,9 @@ public:
     void take(const Taken& p, long long nowMs);
     void printPosition(const Taken& p, long long nowMs, const char* section);
     // Average-speed sections: the car's way through them followed at each
-    // position (its time of day, -1 for none); the state inside one, for
-    // the position's line.
-    const std::vector<SectionEvent>& followSections(Place at, double seconds);
+    // position (its time of day, -1 for none, and its speed in km/h); the
+    // state inside one, for the position's line.
+    const std::vector<SectionEvent>& followSections(Place at, double seconds, double kmh);
     void describeSection(char* out, int size) const;
 
     // Proximity alarm: the walk, and its findings' effects.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <tuple>
 
@@ -212,53 +213,80 @@ TEST(Sounds, EachPatternPlaysItsDingsPausesAndWarning)
 
 namespace {
 
-// A section due north from (9, 53) to 1 km on, limit 80; the car's positions
-// as km north (and east) of its start, with their times (s); what the watch
-// says, and the average it ends with.
+// A section due north from (9, 53) to 2 km on, limit 80; the car's positions
+// as km north (and east) of its start, with their times (s) and the speed
+// the receiver gives; what the watch says, and the average it ends with.
+// Some rows read the list anew on the way, with or without the section.
 TEST(Sections, AverageAllowedEnteringAndLeaving)
 {
-    auto drive = [](double fromKm, double toKm, double kmh) {
-        std::vector<std::vector<double>> samples;  // km north, km east, s
-        double step = (toKm > fromKm ? 1 : -1) * kmh / 3600;
-        for (double k = fromKm, t = 0; (toKm - k) * step > 0; k += step, ++t) samples.push_back({k, 0, t});
+    using Samples = std::vector<std::vector<double>>;  // km north, km east, s, km/h
+    auto drive = [](double fromKm, double toKm, double kmh, double hz = 1) {
+        Samples samples;
+        double step = (toKm > fromKm ? 1 : -1) * kmh / 3600 / hz;
+        for (double k = fromKm, t = 0; (toKm - k) * step > 0; k += step, t += 1 / hz) samples.push_back({k, 0, t, kmh});
         return samples;
     };
-    auto then = [](std::vector<std::vector<double>> a, const std::vector<std::vector<double>>& b) {
-        double after = a.back()[2] + 1;
-        for (auto s : b) a.push_back({s[0], s[1], s[2] + after});
+    auto then = [](Samples a, const Samples& b) {
+        double after = a.back()[2] + (b.size() > 1 ? b[1][2] - b[0][2] : 1);
+        for (auto s : b) a.push_back({s[0], s[1], s[2] + after, s[3]});
         return a;
     };
-    auto withGap = drive(-0.05, 1.1, 100);
-    withGap.erase(withGap.begin() + 10, withGap.begin() + 22);  // a tunnel: 12 s without a fix
+    auto without = [](Samples a, double fromKm, double toKm) {  // a tunnel: no fix between
+        a.erase(std::remove_if(a.begin(), a.end(), [&](const auto& s) { return s[0] > fromKm && s[0] < toKm; }), a.end());
+        return a;
+    };
+    auto standing = [](double atKm, double seconds, double hz) {  // in a jam, the receiver's 1 m noise
+        Samples samples;
+        for (int i = 0; i < seconds * hz; ++i)
+            samples.push_back({atKm + (i * 7919 % 21 - 10) / 10000.0, (i * 104729 % 21 - 10) / 10000.0, i / hz, 0});
+        return samples;
+    };
     auto turning = drive(-0.05, 0.4, 100);
-    for (int i = 1; i <= 40; ++i) turning.push_back({0.4, i * 100 / 3600.0, turning.back()[2] + 1});
+    for (int i = 1; i <= 80; ++i) turning.push_back({0.4, i * 100 / 3600.0, turning.back()[2] + 1, 100});
     const struct {
         const char* legend;
-        std::vector<std::vector<double>> samples;
+        Samples samples;
         const char* said;
+        double reloadAtKm = -1;  // a list read anew here, holding the section or not
+        bool reloadKeeps = true;
     } rows[] = {
-        {"100 km/h the right way: in, over once, out at 100", drive(-0.05, 1.1, 100), "in over out:100"},
-        {"70 km/h: in, out at 70, no warning", drive(-0.05, 1.1, 70), "in out:70"},
-        {"the other way: nothing", drive(1.1, -0.05, 100), ""},
-        {"joining the road inside: nothing", drive(0.3, 1.1, 100), ""},
-        {"a gap in the fixes: the straight line across it", withGap, "in over out:100"},
-        {"120, then slowing to 50: over once, and back under", then(drive(-0.05, 0.3, 120), drive(0.3, 1.1, 50)), "in over out:60"},
-        {"turning off the road", turning, "in over away:100"},
+        {"100 km/h the right way: in, over once, out at 100", drive(-0.05, 2.1, 100), "in over out:100"},
+        {"70 km/h: in, out at 70, no warning", drive(-0.05, 2.1, 70), "in out:70"},
+        {"the other way: nothing", drive(2.1, -0.05, 100), ""},
+        {"joining the road inside: nothing", drive(0.3, 2.1, 100), ""},
+        {"a gap in the fixes: the straight line across it", without(drive(-0.05, 2.1, 100), 0.3, 1.3), "in over out:100"},
+        {"a gap across start and end: out at once, no late warning", without(drive(-0.5, 2.6, 100), -0.2, 2.3), "in out:100"},
+        {"60, then 130: warned as it speeds up, in time", then(drive(-0.05, 1, 60), drive(1, 2.1, 130)), "in over out:82"},
+        {"100, then 60: warned at 100 only, out at 75", then(drive(-0.05, 1, 100), drive(1, 2.1, 60)), "in over out:75"},
+        {"ten minutes standing at 1 Hz: nothing but the time", then(then(drive(-0.05, 1, 50), standing(1, 600, 1)), drive(1, 2.1, 50)), "in out:10"},
+        {"the same at 10 Hz", then(then(drive(-0.05, 1, 50, 10), standing(1, 600, 10)), drive(1, 2.1, 50, 10)), "in out:10"},
+        {"75, then 150, the list read anew inside", then(drive(-0.05, 1, 75), drive(1, 2.1, 150)), "in over out:99", 0.02},
+        {"a list without the section: it ends", drive(-0.05, 2.1, 70), "in dropped", 1.0, false},
+        {"turning off the road", turning, "in over away:95"},
     };
     for (const auto& r : rows) {
         SectionWatch watch;
-        Section s{{9.0, 53.0}, {9.0, wideNorthOf(53.0, 1.0)}, 80, 1.0, "A"};
+        Section s{{9.0, 53.0}, {9.0, wideNorthOf(53.0, 2.0)}, 80, 2.0, "A"};
         watch.take({s});
         std::string said;
+        auto tell = [&said](const std::vector<SectionEvent>& events) {
+            for (const SectionEvent& e : events) {
+                const char* kinds[] = {"in", "over", "out", "away", "dropped"};
+                said += (said.empty() ? "" : " ") + std::string(kinds[e.kind]);
+                if (e.kind == SectionEvent::kLeft || e.kind == SectionEvent::kLeftOnTheWay)
+                    said += ":" + std::to_string(static_cast<int>(e.averageKmh + 0.5));
+            }
+        };
+        bool reloaded = false;
         for (const auto& at : r.samples) {
             Place p{9.0 + at[1] / (6371.0 * 3.14159265 / 180.0 * cos(53.0 * kRadiansPerDegree)), wideNorthOf(53.0, at[0])};
-            for (const SectionEvent& e : watch.update(p, 43000 + at[2])) {
-                const char* kinds[] = {"in", "over", "out", "away"};
-                said += (said.empty() ? "" : " ") + std::string(kinds[e.kind]);
-                if (e.kind >= SectionEvent::kLeft) said += ":" + std::to_string(static_cast<int>(e.averageKmh + 0.5));
+            tell(watch.update(p, 43000 + at[2], at[3]));
+            if (r.reloadAtKm >= 0 && !reloaded && at[0] > r.reloadAtKm) {
+                reloaded = true;
+                tell(watch.take(r.reloadKeeps ? std::vector<Section>{s} : std::vector<Section>{}));
             }
-            // Half way at a steady 100 km/h: 18 s taken of the 45 the limit allows, 0.5 km left.
-            if (strncmp(r.legend, "100", 3) == 0 && at[0] > 0.49 && at[0] < 0.51) {
+            // Half way at a steady 100 km/h: 36 s taken of the 90 the limit allows, 1 km left.
+            if (strncmp(r.legend, "100 km/h", 8) == 0 && at[0] > 0.99 && at[0] < 1.01) {
                 EXPECT_NEAR(watch.allowedKmh(), 66.7, 1.5) << at[0];
             }
         }

@@ -66,13 +66,17 @@ check "tunnel: the camera in reach warned from estimates, to its inner level" \
 check "tunnel: the camera beyond the estimates never" test "$(grep -c 'name=Tief' "$dir/tunnel/out.txt")" = 0
 # An average-speed section of 1 km, limit 80, driven north at 100 km/h and
 # back south at 70: entered, the warning once, left at an average of 100;
-# the other way nothing. The fixes' own times count, so the drive may run
-# faster than real time.
+# the other way nothing. The list is read anew (SIGHUP) just inside: the
+# section goes on. The fixes' own times count, so the drive may run faster
+# than real time.
 mkdir -p "$dir/section/vodudo"
 printf '8.80000, 53.06500, 8.80000, 53.07399, 80, 1.000, Abschnitt\n' > "$dir/section/vodudo/gefahr.sections.csv"
 POIS='9.50000, 53.20000, Weit\n' SIMFLAGS='--route 53.0630,8.8000:53.0770,8.8000:53.0630,8.8000 --speed 100,70 --rate 1 --scale 5' \
+    UNTIL="{ [ -e hup ] || ! grep -q '^Entering section' out.txt || { kill -HUP \$program && touch hup; }; } &&
+        grep -q 'Got no data since 3sec' out.txt && grep -q 'serial.Close()' out.txt && sleep 1" \
     drive section \
-    "Entering section Abschnitt: 1.0 km, limit 80 km/h" "Section Abschnitt: average 100 km/h, over the limit of 80 km/h" \
+    "Entering section Abschnitt: 1.0 km, limit 80 km/h" "SUCCESS Reloading POI list" \
+    "Section Abschnitt: at this speed the average ends at 100 km/h, over the limit of 80 km/h" \
     "Leaving section Abschnitt: average 100 km/h over 1.0 km, limit 80 km/h"
 check "section: once, the way back nothing" test "$(grep -c '^Entering section' "$dir/section/out.txt") $(grep -c Achtung "$dir/section/err.txt")" = "1 1"
 # The list replaced by import-pois once the drive is under way: the camera
