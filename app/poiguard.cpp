@@ -36,7 +36,7 @@ CPoiGuard::~CPoiGuard() { free(poiList); }
 
 void CPoiGuard::setDefaults()
 {
-    static_cast<Settings&>(*this) = Settings{};
+    settings = Settings{};
     poiCount = 0;
     lastPosLength = 0.0;
     lastPosWide = 0.0;
@@ -46,18 +46,6 @@ void CPoiGuard::setDefaults()
     ordered = OrderedAround{};
     lineSpeed = LineSpeed{};
     rules = WarningRules{};
-}
-
-int CPoiGuard::readConfig(const char* path)
-{
-    if (!readSettings(path, *this, log)) return 1;
-    lineSpeed.configure(baudRate);
-    rules.aheadOnly = warnAheadOnly;
-    rules.seconds = warnSeconds;
-    rules.checkDirections = checkDirections;
-    rules.overLimitOnly = warnOverLimitOnly;
-    coast.configure(coastSeconds);
-    return 0;
 }
 
 // A list from an earlier load is replaced, and released with it. The file
@@ -206,7 +194,7 @@ void CPoiGuard::carryOn()
     Coast::Step step = coast.step(nowMs, at);
     if (step == Coast::kGaveUp)
         logMessage(log, "No fix for %d s: no more estimated positions (coastSeconds=%d)\n", coast.secondsWithout(nowMs),
-                   coastSeconds);
+                   settings.coastSeconds);
     if (step == Coast::kEstimated) take({at, coast.kmh(), coast.course(), coast.secondsAt(nowMs), nullptr}, nowMs);
 }
 
@@ -266,6 +254,7 @@ void CPoiGuard::checkAlarms(double length, double wide)
 {
     if (PoiListSorted == 0) return;
     checkProximity(poiList, poiCount, ordered, {length, wide},
-                   {treshold_enableAlarm_1, treshold_enableAlarm_2, treshold_enableAlarm_4}, rules, proximity);
+                   {settings.treshold_enableAlarm_1, settings.treshold_enableAlarm_2, settings.treshold_enableAlarm_4},
+                   rules, proximity);
     effects.of(proximity, rules.kmh());
 }

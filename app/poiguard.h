@@ -24,6 +24,7 @@ constexpr int kExitNotStarted = 0;  // startProgram=false
 constexpr int kExitNoPois = 65;     // no POI could be loaded (sysexits' EX_DATAERR)
 constexpr int kExitNoConfig = 66;   // config.txt cannot be read (EX_NOINPUT)
 constexpr int kExitBadConfig = 78;  // settings refused, or no comPort (EX_CONFIG)
+constexpr int kStarted = -1;        // start-up went through: the receive loop runs
 
 // Where the receive loop stands between two read passes.
 struct ReceiveState {
@@ -49,10 +50,10 @@ struct Taken {
 };
 
 // The application: wires the modules under the names the program is known
-// by. The settings are its fields (Settings, from config/); the rest of its
-// state is the POI list, the last position taken and the sort state, with
-// the records of the later features beside them.
-class CPoiGuard : public Settings {
+// by. It holds the settings (config/), the POI list, the last position
+// taken and the sort state, with the records of the later features beside
+// them.
+class CPoiGuard {
 public:
     CPoiGuard();
     ~CPoiGuard();
@@ -64,8 +65,11 @@ public:
     int run(Log* log);
     void printStartBanner();
     void printExitBanner();
-    bool laterSettingsValid();
-    bool laterKeysValid();
+    // Start-up's steps: kStarted, or the exit status that ends the program.
+    int start(CSerial& serial);
+    void showSettings();
+    int checkSettings();
+    int loadList();
 
     // Settings: every field to its default, then config.txt over them.
     void setDefaults();
@@ -106,6 +110,7 @@ public:
     void disconnect(CSerial& serial, ReceiveState& st);
     void takeBytes(ReceiveState& st, const char* bytes, int count);
 
+    Settings settings;
     Poi* poiList;
     int poiCount;
     double lastPosLength;

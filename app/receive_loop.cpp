@@ -41,13 +41,13 @@ void CPoiGuard::receiveLoop(CSerial& serial, int portNumber)
 void CPoiGuard::setupReceive(CSerial& serial, ReceiveState& st)
 {
     memset(&st.framer, 0, sizeof st.framer);
-    if (gpsd[0])
-        snprintf(st.device, sizeof st.device, "%s%s", kGpsdScheme, gpsd);
+    if (settings.gpsd[0])
+        snprintf(st.device, sizeof st.device, "%s%s", kGpsdScheme, settings.gpsd);
     else
-        snprintf(st.device, sizeof st.device, "%s", comDevice);
+        snprintf(st.device, sizeof st.device, "%s", settings.comDevice);
     st.firstData = 1;
     serial.getTime(1);  // "its now ...": the wall clock, for the reader of the log
-    st.nextSortTime = secondsSinceStart() + updateInterval;
+    st.nextSortTime = secondsSinceStart() + settings.updateInterval;
 }
 
 void CPoiGuard::connect(CSerial& serial, ReceiveState& st)
@@ -58,9 +58,9 @@ void CPoiGuard::connect(CSerial& serial, ReceiveState& st)
     if (st.portOpen == 1) {
         log->print("serial.open successfully\n");
         // gpsd has the receiver at its own speed: there is no line to set.
-        if (lineSpeed.given() && !gpsd[0] && !lineSpeed.start(serial, log, st.lastDataTime)) st.portOpen = 0;
+        if (lineSpeed.given() && !settings.gpsd[0] && !lineSpeed.start(serial, log, st.lastDataTime)) st.portOpen = 0;
     } else {
-        if (gpsd[0]) logMessage(log, "gpsd does not answer at %s: not running yet, or stopped\n", gpsd);
+        if (settings.gpsd[0]) logMessage(log, "gpsd does not answer at %s: not running yet, or stopped\n", settings.gpsd);
         log->print("serial.open failed\n");
         logMessage(log, "Try to reconnect in %dsec\n", kReconnectSeconds);
     }
@@ -81,7 +81,7 @@ void CPoiGuard::takeBytes(ReceiveState& st, const char* bytes, int count)
 {
     st.framer.take(bytes, count, [&](char* sentence) {
         ConsoleBatch oneWrite;
-        if (fullOutput) logMessage(log, "%.*s\n", kEchoLimit, sentence);
+        if (settings.fullOutput) logMessage(log, "%.*s\n", kEchoLimit, sentence);
         lineSpeed.heard(sentence, log);  // before the parser blanks its commas
         parseSentence(sentence);
         st.lastDataTime = secondsSinceStart();
@@ -101,30 +101,30 @@ int CPoiGuard::readPass(CSerial& serial, ReceiveState& st)
     // Unplugged: the read fails at once and for ever; waiting for the
     // watchdog would poll a dead device for maxTimeNoData seconds.
     if (serial.lost()) {
-        if (gpsd[0])
-            logMessage(log, "gpsd at %s closed the connection, try to reconnect in %dsec\n", gpsd, kReconnectSeconds);
+        if (settings.gpsd[0])
+            logMessage(log, "gpsd at %s closed the connection, try to reconnect in %dsec\n", settings.gpsd, kReconnectSeconds);
         else
             logMessage(log, "Reading from serial Port failed, the device is gone, try to reconnect in %dsec\n",
                        kReconnectSeconds);
         return 0;
     }
 
-    if (coastSeconds) carryOn();
+    if (settings.coastSeconds) carryOn();
     if (track.on()) track.tick(static_cast<long long>(GetTickCount64()));
     if (reloadRequested()) askForReload("Asked for a reload");
     int now = secondsSinceStart();
     if (reload.changeSettled(now)) askForReload("The POI list has changed");
     if (now > st.nextSortTime) {
         sortPoiList();
-        st.nextSortTime = now + updateInterval;
+        st.nextSortTime = now + settings.updateInterval;
     }
     takeReloadedList();
     takeOrderedList();
     if (!lineSpeed.tick(serial, log, now)) return 0;
     now = secondsSinceStart();
-    if (now - st.lastDataTime > maxTimeNoData) {
+    if (now - st.lastDataTime > settings.maxTimeNoData) {
         logMessage(log, "Got no data since %dsec, assuming connection Error, try to reconnect in %dsec\n",
-                   maxTimeNoData, kReconnectSeconds);
+                   settings.maxTimeNoData, kReconnectSeconds);
         return 0;
     }
     return 1;

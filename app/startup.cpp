@@ -1,5 +1,4 @@
 // Start-up: settings, banners, the checks that refuse to run, the POI list.
-#include <cstdlib>
 #include <cstring>
 
 #include "app/poiguard.h"
@@ -8,17 +7,6 @@
 namespace {
 
 const char* const kStars = "*****************************************************************\n";
-
-// HOST or HOST:PORT; an IPv6 address in brackets when it has a port.
-bool isGpsdAddress(const char* text)
-{
-    const char* colon = strrchr(text, ':');
-    bool hasPort = colon && colon != text && strchr(text, ':') == colon;
-    if (text[0] == '[') hasPort = colon && colon[-1] == ']';
-    if (!hasPort) return text[0] && text[0] != ':';
-    return colon[1] && strspn(colon + 1, "0123456789") == strlen(colon + 1) && atoi(colon + 1) >= 1 &&
-           atoi(colon + 1) <= 65535;
-}
 
 }  // namespace
 
@@ -42,33 +30,116 @@ void CPoiGuard::printExitBanner()
     log->print(kStars);
 }
 
-// The settings added after the original ten, each checked only when given.
-bool CPoiGuard::laterSettingsValid()
+// config.txt into the settings, and what reading could not take said line
+// by line; the records that follow the settings configured from them.
+int CPoiGuard::readConfig(const char* path)
 {
-    if (gpsd[0] && !readsGpsd())
-        logMessage(log, "ERROR gpsd=%s: this program reads no gpsd (there is none on Windows); give comPort instead\n",
-                   gpsd);
-    else if (gpsd[0] && !isGpsdAddress(gpsd))
-        logMessage(log, "ERROR gpsd=%s: give HOST or HOST:PORT, for instance gpsd=localhost\n", gpsd);
-    else if (comDevice[0] && !isDevicePath(comDevice))
-        logMessage(log, "ERROR comPort=%s: give the port's number (3), its Windows name (COM3) or a device path "
-                        "(/dev/ttyACM0)\n", comDevice);
-    else
-        return laterKeysValid();
-    return false;
+    ConfigRead read = readSettings(path, settings);
+    if (!read.opened) {
+        const char* why = strerror(read.error);
+        logMessage(log, "ERROR, while reading %s\n", path);
+        if (exampleConfig())
+            logMessage(log, "    %s in %s (the working directory): %s; start the program in the folder of your "
+                            "config.txt, or copy the commented example %s there\n",
+                       path, workingDirectory(), why, exampleConfig());
+        else
+            logMessage(log, "    %s in %s (the working directory): %s; write one there: key=value a line, "
+                            "startProgram=true and comPort at least\n",
+                       path, workingDirectory(), why);
+        return 1;
+    }
+    for (const ConfigNote& note : read.notes) {
+        if (!note.said.empty()) log->print(note.said.c_str());
+        if (!note.hint.empty()) log->print(note.hint.c_str());
+    }
+    lineSpeed.configure(settings.baudRate);
+    rules.aheadOnly = settings.warnAheadOnly;
+    rules.seconds = settings.warnSeconds;
+    rules.checkDirections = settings.checkDirections;
+    rules.overLimitOnly = settings.warnOverLimitOnly;
+    coast.configure(settings.coastSeconds);
+    return 0;
 }
 
-// Each later key whose value was refused stops start-up, the first with its line.
-bool CPoiGuard::laterKeysValid()
+// Every setting, as the table orders them: the original ten always, a
+// later key only when given, as written.
+void CPoiGuard::showSettings()
 {
-    for (int id = 0; id < kLaterKeyCount; ++id) {
-        if (!refused[id]) continue;
-        char allowed[128];
-        describeAllowed(kLaterKeys[id], allowed, sizeof allowed);
-        logMessage(log, "ERROR %s=%s: %s\n", kLaterKeys[id].name, written[id], allowed);
-        return false;
+    for (int id = 0; id < kSettingCount; ++id) {
+        const Setting& row = kSettings[id];
+        if (!row.original) {
+            if (settings.written[id][0]) logMessage(log, "%s=%s%s\n", row.name, settings.written[id], row.shown);
+        } else if (row.kind == Setting::kNumber) {
+            logMessage(log, "%s=%f\n", row.name, settings.*row.number);
+        } else if (row.kind == Setting::kText || (row.kind == Setting::kPort && settings.comDevice[0])) {
+            logMessage(log, "%s=%s\n", row.name, row.kind == Setting::kText ? settings.*row.text : settings.comDevice);
+        } else {
+            logMessage(log, "%s=%d\n", row.name, settings.*row.whole);
+        }
     }
-    return true;
+}
+
+// The checks that refuse to run, in their order; the first that fails
+// stops start-up with its status (the exit banner follows).
+int CPoiGuard::checkSettings()
+{
+    const Settings& s = settings;
+    // Written as "not >=" so that a radius that is not a number also stops.
+    if (!(s.treshold_enableAlarm_1 >= s.treshold_enableAlarm_2)) {
+        log->print("ERROR treshold_enableAlarm_1<treshold_enableAlarm_2 !!! Are you sure???\n");
+        return kExitBadConfig;
+    }
+    if (!(s.treshold_enableAlarm_2 >= s.treshold_enableAlarm_4)) {
+        log->print("ERROR treshold_enableAlarm_2<treshold_enableAlarm_4!!! Are you sure???\n");
+        return kExitBadConfig;
+    }
+    for (int id = 0; id < kSettingCount; ++id) {
+        if (!s.refused[id]) continue;
+        logMessage(log, "ERROR %s=%s: %s\n", kSettings[id].name, s.written[id], s.refused[id]);
+        return kExitBadConfig;
+    }
+    if (s.startProgram == 0) {
+        log->print("To start programm set startProgram=true\n");
+        return kExitNotStarted;
+    }
+    if (s.comPort < 0 && !s.gpsd[0]) {
+        log->print("Forgot to specify comPort\n");
+        return kExitBadConfig;
+    }
+    return kStarted;
+}
+
+// The built-in list, else poiFile; when neither gives a POI, how to make one.
+int CPoiGuard::loadList()
+{
+    loadPoiList(builtinPoiPath());
+    if (poiCount == 0) loadPoiList(settings.poiFile);
+    if (poiCount > 0) return kStarted;
+    log->print("ERROR, PoiList in folder vodudo is also empty\n");
+    if (importCommand())
+        logMessage(log, "    %s %s INPUT... makes one: INPUT osm:DE for a country's cameras from "
+                        "OpenStreetMap, or a GPX, KML or OV2 file or a camera database; or write one: "
+                        "longitude, latitude, name a line\n",
+                   importCommand(), poiListToMake(settings.poiFile));
+    else
+        logMessage(log, "    Write one into %s: longitude, latitude, name a line\n", poiListToMake(settings.poiFile));
+    return kExitNoPois;
+}
+
+int CPoiGuard::start(CSerial& serial)
+{
+    if (readConfig("config.txt") != 0) return kExitNoConfig;
+    log->setWriteLogFile(settings.writeLogFile);
+    printStartBanner();
+    serial.setLog(log);
+    showSettings();
+    int status = checkSettings();
+    if (status != kStarted) return status;
+
+    if (settings.logKeepDays) log->setKeepDays(settings.logKeepDays);
+    log->setQuietConsole(settings.quietConsole);
+    if (settings.trackLog) track.start(settings.logKeepDays);
+    return loadList();
 }
 
 int CPoiGuard::run(Log* theLog)
@@ -78,77 +149,8 @@ int CPoiGuard::run(Log* theLog)
     catchReloadSignal();
     CSerial serial;
     log = theLog;
-    if (readConfig("config.txt") != 0) {
-        printExitBanner();
-        return kExitNoConfig;
-    }
-    log->setWriteLogFile(writeLogFile);
-    printStartBanner();
-    serial.setLog(log);
-    int portNumber = comPort;
-
-    logMessage(log, "startProgram=%d\n", startProgram);
-    if (comDevice[0])
-        logMessage(log, "comPort=%s\n", comDevice);
-    else
-        logMessage(log, "comPort=%d\n", portNumber);
-    logMessage(log, "treshold_enableAlarm_1=%f\n", treshold_enableAlarm_1);
-    logMessage(log, "treshold_enableAlarm_2=%f\n", treshold_enableAlarm_2);
-    logMessage(log, "treshold_enableAlarm_4=%f\n", treshold_enableAlarm_4);
-    logMessage(log, "fullOutput=%d\n", fullOutput);
-    logMessage(log, "updateInterval=%d\n", updateInterval);
-    logMessage(log, "maxTimeNoData=%d\n", maxTimeNoData);
-    logMessage(log, "poiFile=%s\n", poiFile);
-    logMessage(log, "writeLogFile=%d\n", writeLogFile);
-    for (int id = 0; id < kLaterKeyCount; ++id)
-        if (written[id][0]) logMessage(log, "%s=%s\n", kLaterKeys[id].name, written[id]);
-    if (gpsd[0]) logMessage(log, "gpsd=%s: positions from gpsd, not from a serial port\n", gpsd);
-
-    // Written as "not >=" so that a radius that is not a number also stops.
-    if (!(treshold_enableAlarm_1 >= treshold_enableAlarm_2)) {
-        log->print("ERROR treshold_enableAlarm_1<treshold_enableAlarm_2 !!! Are you sure???\n");
-        printExitBanner();
-        return kExitBadConfig;
-    }
-    if (!(treshold_enableAlarm_2 >= treshold_enableAlarm_4)) {
-        log->print("ERROR treshold_enableAlarm_2<treshold_enableAlarm_4!!! Are you sure???\n");
-        printExitBanner();
-        return kExitBadConfig;
-    }
-    if (!laterSettingsValid()) {
-        printExitBanner();
-        return kExitBadConfig;
-    }
-    if (startProgram == 0) {
-        log->print("To start programm set startProgram=true\n");
-        printExitBanner();
-        return kExitNotStarted;
-    }
-    if (portNumber < 0 && !gpsd[0]) {
-        log->print("Forgot to specify comPort\n");
-        printExitBanner();
-        return kExitBadConfig;
-    }
-
-    if (logKeepDays) log->setKeepDays(logKeepDays);
-    log->setQuietConsole(quietConsole);
-    if (trackLog) track.start(logKeepDays);
-
-    loadPoiList(builtinPoiPath());
-    if (poiCount == 0) loadPoiList(poiFile);
-    if (poiCount == 0) {
-        log->print("ERROR, PoiList in folder vodudo is also empty\n");
-        if (importCommand())
-            logMessage(log, "    %s %s INPUT... makes one: INPUT osm:DE for a country's cameras from "
-                            "OpenStreetMap, or a GPX, KML or OV2 file or a camera database; or write one: "
-                            "longitude, latitude, name a line\n",
-                       importCommand(), builtinPoiPath());
-        else
-            logMessage(log, "    Write one into %s: longitude, latitude, name a line\n", builtinPoiPath());
-        printExitBanner();
-        return kExitNoPois;
-    }
-
-    receiveLoop(serial, portNumber);  // never returns
-    return 0;
+    int status = start(serial);
+    if (status == kStarted) receiveLoop(serial, settings.comPort);  // never returns
+    printExitBanner();
+    return status;
 }

@@ -10,7 +10,6 @@
 #   /lib/systemd/system/poiguard.service, poiguard-update.{service,timer}
 #   /usr/share/doc/poiguard/                         README, copyright, changelog, udev rule, gpsd drop-in
 include(GNUInstallDirs)
-set(POIGUARD_SYSCONFDIR /etc/poiguard CACHE PATH "Where the package puts config.txt and the built-in POI list")
 
 # The sounds, synthesised by our own soundgen (through the emulator when cross-compiling).
 set(SOUNDS_DIR ${CMAKE_BINARY_DIR}/sounds)

@@ -1,10 +1,14 @@
-// The settings config.txt can give, with their defaults, and its reader.
+// The settings config.txt can give: one table of every key, its kind and
+// its default, and the one reader that walks it.
 #pragma once
+
+#include <string>
+#include <vector>
 
 #include "log/log.h"
 
-constexpr int kPoiFileSize = 256;    // poiFile, terminating NUL included
-constexpr int kKeyTextSize = 32;     // the value of a later key, as written (cut to fit)
+constexpr int kTextSize = 256;  // a text value (poiFile, gpsd, a device), terminating NUL included
+constexpr int kPoiFileSize = kTextSize;
 constexpr int kNoComPort = -1;
 
 // The line speeds a receiver may run at, in the order baudRate=auto tries
@@ -16,19 +20,30 @@ constexpr int kMaxWarnSeconds = 60;
 constexpr int kMaxLogKeepDays = 3650;
 constexpr int kMaxCoastSeconds = 600;
 
-// The keys added after the original ten, in the order start-up shows and
-// checks them.
-enum LaterKeyId {
-    kKeyBaudRate,
-    kKeyWarnAheadOnly,
-    kKeyWarnSeconds,
-    kKeyCheckDirections,
-    kKeyWarnOverLimitOnly,
-    kKeyLogKeepDays,
-    kKeyQuietConsole,
-    kKeyCoastSeconds,
-    kKeyTrackLog,
-    kLaterKeyCount
+// Every key, in the order start-up shows and checks them: the original ten,
+// then the later ones, then gpsd.
+enum SettingId {
+    kStartProgram,
+    kComPort,
+    kTreshold1,
+    kTreshold2,
+    kTreshold4,
+    kFullOutput,
+    kUpdateInterval,
+    kMaxTimeNoData,
+    kPoiFile,
+    kWriteLogFile,
+    kBaudRate,
+    kWarnAheadOnly,
+    kWarnSeconds,
+    kCheckDirections,
+    kWarnOverLimitOnly,
+    kLogKeepDays,
+    kQuietConsole,
+    kCoastSeconds,
+    kTrackLog,
+    kGpsd,
+    kSettingCount
 };
 
 struct Settings {
@@ -41,52 +56,61 @@ struct Settings {
     int updateInterval = 300;  // s
     int comPort = kNoComPort;
     int writeLogFile = 0;
-    char poiFile[kPoiFileSize] = "vodudo\\gefahr.csv";
+    char poiFile[kTextSize] = "vodudo\\gefahr.csv";
     // comPort given as neither a number nor COM<N>: a device path
     // (/dev/ttyACM0), or a value start-up refuses. Empty otherwise.
-    char comDevice[kPoiFileSize] = "";
+    char comDevice[kTextSize] = "";
 
-    // The later keys, read once into what they mean; each keeps its default
-    // while not given, or while its value is refused.
+    // The later keys; each keeps its default while not given, or while its
+    // value is refused.
     int baudRate = 0;  // 0: not given, the port's 38400; kAutoBaud; or one of kReceiverSpeeds
-    bool warnAheadOnly = false;
+    int warnAheadOnly = 0;
     int warnSeconds = 0;  // 0: not given
-    bool checkDirections = true;
-    bool warnOverLimitOnly = false;
+    int checkDirections = 1;
+    int warnOverLimitOnly = 0;
     int logKeepDays = 0;  // 0: not given, files kept for ever
-    bool quietConsole = false;
+    int quietConsole = 0;
     int coastSeconds = 0;  // 0: no position is estimated without a fix
-    bool trackLog = false;  // the drive written to logs\track_YYYYMMDD.csv
-    // Each later key as written (empty while not given), for start-up to
-    // show it, and whether its value was refused.
-    char written[kLaterKeyCount][kKeyTextSize] = {};
-    bool refused[kLaterKeyCount] = {};
-
+    int trackLog = 0;  // the drive written to logs\track_YYYYMMDD.csv
     // gpsd=HOST or HOST:PORT: positions from gpsd instead of a serial port.
-    char gpsd[kPoiFileSize] = "";
+    char gpsd[kTextSize] = "";
+
+    // Each key as last written (empty while not given), and why start-up
+    // refuses its value (nullptr: taken).
+    char written[kSettingCount][kTextSize] = {};
+    const char* refused[kSettingCount] = {};
 };
 
-// One row of the table of later keys: its name, what its value may be, and
-// where it goes.
-struct LaterKey {
+// One row of the table.
+struct Setting {
     const char* name;
-    enum Kind { kSwitch, kWhole, kSpeed } kind;
-    bool Settings::*flag;  // a switch: true or false
-    int Settings::*number;  // a whole number from least to most, or a line speed
-    int least;
-    int most;
-    const char* unit;  // of the whole number, for its message
+    enum Kind { kNumber, kWhole, kSwitch, kText, kPort } kind;
+    // One of the original ten: always shown, numbers read as far as they go,
+    // a switch other than true or false reported while reading. A later key
+    // is shown only when given, as written, and a value outside what it
+    // allows stops start-up.
+    bool original;
+    double Settings::*number;
+    int Settings::*whole;  // a whole number, a switch (0 or 1), the port's number
+    char (Settings::*text)[kTextSize];
+    int least = 0;  // a later whole number's range
+    int most = 0;
+    bool lineSpeed = false;  // one of kReceiverSpeeds, or auto
+    const char* allowed = nullptr;  // what start-up says of a refused value
+    const char* (*refuse)(const char* value) = nullptr;  // or why, by a rule of the key's own
+    const char* shown = "";  // after a later key's value in start-up's list
 };
-extern const LaterKey kLaterKeys[kLaterKeyCount];
+extern const Setting kSettings[kSettingCount];
 
-// What start-up says of a refused value: "give true or false".
-void describeAllowed(const LaterKey& key, char* out, int size);
-
-// Whether comDevice names a device: a path, with a folder separator.
-bool isDevicePath(const char* value);
+// What reading found wrong with a line: the program's own line (when it has
+// one) and the one after it that says how to mend it.
+struct ConfigNote {
+    std::string said;
+    std::string hint;
+};
 
 // Reads config.txt into the settings; keys it does not give keep their
-// values. False when the file cannot be opened (reported).
+// values. Nothing is printed: the notes say what was not taken.
 //
 //   # a comment (only in the first column)
 //   startProgram=true
@@ -95,4 +119,16 @@ bool isDevicePath(const char* value);
 //
 // '=', ';' and '"' are blanks; a line counts only when it holds exactly a
 // key and a value.
-bool readSettings(const char* path, Settings& settings, Log* log);
+struct ConfigRead {
+    bool opened = false;
+    int error = 0;  // errno, when it could not be opened
+    std::vector<ConfigNote> notes;
+};
+ConfigRead readSettings(const char* path, Settings& settings);
+
+// The nearest key to a misspelt one (a letter or two apart, or in other
+// capitals); nullptr when none is that near.
+const char* nearestKey(const char* key);
+
+// Whether comDevice names a device: a path, with a folder separator.
+bool isDevicePath(const char* value);

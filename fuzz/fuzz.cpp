@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         guard.lastPosWide = (size & 1) ? 53.07 : 0.0;
         guard.parseSentence(sentence.data());
     } else if (target == "framing") {
-        guard.fullOutput = 1;
+        guard.settings.fullOutput = 1;
         memset(&st, 0, sizeof st);
         guard.takeBytes(st, reinterpret_cast<const char*>(data), static_cast<int>(size));
         guard.takeBytes(st, "$", 1);

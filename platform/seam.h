@@ -43,7 +43,8 @@ const char* openFailure();
 // The user the program runs as, for a file it cannot read.
 const char* userName();
 
-// The command that makes a POI list here; nullptr where there is none.
+// The command that makes a POI list here (installed, or the source tree's
+// script for a build not installed); nullptr where there is none.
 const char* importCommand();
 
 // Wall clock in whole seconds, and its local calendar form.
@@ -52,6 +53,16 @@ std::tm localClock(std::time_t t);
 
 // The fixed absolute path of the POI list that start-up tries first.
 const char* builtinPoiPath();
+
+// For a missing config.txt: where the program looked, and a commented
+// example that exists here (installed, or in the source tree it was built
+// from; nullptr when there is none).
+const char* workingDirectory();
+const char* exampleConfig();
+
+// Where to make the POI list when none was found: the built-in path when its
+// folder exists here, else poiFile as this system spells it.
+const char* poiListToMake(const char* poiFile);
 
 #if defined(__GNUC__)
 #define PRINTF_LIKE(fmt, args) __attribute__((format(printf, fmt, args)))

@@ -46,6 +46,9 @@ std::time_t clockNow() { return static_cast<std::time_t>(state.clockMs / 1000); 
 ULONGLONG GetTickCount64() { return static_cast<ULONGLONG>(state.tickMs); }
 std::tm localClock(std::time_t t) { return *std::gmtime(&t); }  // tests read the clock in UTC
 const char* builtinPoiPath() { return state.poiPath.c_str(); }
+const char* workingDirectory() { return "/home/tester/drive"; }
+const char* exampleConfig() { return "/etc/poiguard/config.txt"; }
+const char* poiListToMake(const char*) { return state.poiPath.c_str(); }
 void catchReloadSignal() { call("catchReloadSignal"); }
 bool readsGpsd() { return true; }
 const char* openFailure() { return "COM3 (a link to /dev/gps0): No such file or directory"; }

@@ -18,7 +18,7 @@ struct Loop : Guarded {
     ReceiveState st{};
     Loop()
     {
-        guard.fullOutput = 1;
+        guard.settings.fullOutput = 1;
         serial.setLog(&log);
         st.portNumber = 3;
         fake::state.runThreads = false;
@@ -63,7 +63,7 @@ TEST(ReceiveLoop, FramingAndFiltering)
 TEST(ReceiveLoop, BaudRateAutoHuntsForTheSpeedAndAgainAfterAReconnection)
 {
     Loop loop;
-    loop.guard.fullOutput = 0;
+    loop.guard.settings.fullOutput = 0;
     loop.guard.lineSpeed.configure(kAutoBaud);
     auto drive = [&](DWORD receiverBaud, int seconds) {
         fake::state.lineBaud = receiverBaud;
@@ -101,7 +101,7 @@ TEST(ReceiveLoop, AStepOfTheWallClockMovesNoTimer)
 {
     Loop loop;
     placeAt(loop.guard, 9.0, 53.0);
-    loop.guard.updateInterval = 20;
+    loop.guard.settings.updateInterval = 20;
     loop.guard.setupReceive(loop.serial, loop.st);
     loop.console.take();
     for (long long step : {3600000LL, -7200000LL}) {
@@ -120,7 +120,7 @@ TEST(ReceiveLoop, AStepOfTheWallClockMovesNoTimer)
 TEST(ReceiveLoop, ThroughGpsd)
 {
     Loop loop;
-    snprintf(loop.guard.gpsd, sizeof loop.guard.gpsd, "localhost:2948");
+    snprintf(loop.guard.settings.gpsd, sizeof loop.guard.settings.gpsd, "localhost:2948");
     loop.guard.lineSpeed.configure(kAutoBaud);  // as packaged: no line to hunt on through gpsd
     loop.guard.setupReceive(loop.serial, loop.st);
     loop.guard.disconnect(loop.serial, loop.st);
@@ -200,8 +200,8 @@ TEST(ReceiveLoop, TheWholeCycle)
     fake::state.runThreads = false;
     givePois(g.guard, {{8.8, 53.3, "far"}});
     placeAt(g.guard, 8.8, 53.07);
-    g.guard.updateInterval = 20;
-    snprintf(g.guard.comDevice, sizeof g.guard.comDevice, "/dev/ttyACM0");
+    g.guard.settings.updateInterval = 20;
+    snprintf(g.guard.settings.comDevice, sizeof g.guard.settings.comDevice, "/dev/ttyACM0");
     CSerial serial;
     serial.setLog(&g.log);
     fake::feed(rmc("5304.2000", "00848.0000") + "\r\n$");

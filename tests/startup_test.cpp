@@ -38,7 +38,9 @@ TEST(Startup, EachFailureEndsWithItsMessageTheExitBannerAndItsStatus)
         std::string printed;
         int status;
     } cases[] = {
-        {nullptr, "ERROR, while reading config.txt\n" + kExit, 66},
+        {nullptr, "ERROR, while reading config.txt\n    config.txt in /home/tester/drive (the working directory): No such "
+                   "file or directory; start the program in the folder of your config.txt, or copy the commented "
+                   "example /etc/poiguard/config.txt there\n" + kExit, 66},
         {"", kStart + settings(0, "-1") + "To start programm set startProgram=true\n" + kExit, 0},
         {"startProgram=true\n", kStart + settings(1, "-1") + "Forgot to specify comPort\n" + kExit, 78},
         {"treshold_enableAlarm_1=0.1\ntreshold_enableAlarm_2=0.2\n",

@@ -1,6 +1,7 @@
 // Clock, pauses and threads on POSIX systems.
 #include <pthread.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <signal.h>
 #include <time.h>
 
@@ -8,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <string>
 
 #include "platform.h"
 
@@ -59,6 +61,42 @@ std::tm localClock(std::time_t t)
 
 const char* builtinPoiPath() { return POIGUARD_BUILTIN_POI; }  // set by the build
 
+namespace {
+
+bool folderOfExists(const std::string& file)
+{
+    size_t slash = file.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : file.substr(0, slash ? slash : 1);
+    struct stat st;
+    return stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+const char* workingDirectory()
+{
+    static char folder[4096];
+    return getcwd(folder, sizeof folder) ? folder : ".";
+}
+
+// The package's and cmake --install's, else the source tree's.
+const char* exampleConfig()
+{
+    for (const char* example : {POIGUARD_SYSCONFDIR "/config.txt", POIGUARD_SOURCE_DIR "/packaging/config.txt"})
+        if (access(example, R_OK) == 0) return example;
+    return nullptr;
+}
+
+const char* poiListToMake(const char* poiFile)
+{
+    static std::string path;
+    path = poiFile;
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    if (folderOfExists(POIGUARD_BUILTIN_POI)) path = POIGUARD_BUILTIN_POI;
+    return path.c_str();
+}
+
 void Sleep(DWORD milliseconds)
 {
     timespec delay{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
@@ -102,4 +140,8 @@ const char* userName()
     return name;
 }
 
-const char* importCommand() { return "poiguard-import-pois"; }
+const char* importCommand()
+{
+    const char* script = POIGUARD_SOURCE_DIR "/import/import-pois";
+    return folderOfExists(POIGUARD_BUILTIN_POI) || access(script, X_OK) != 0 ? "poiguard-import-pois" : script;
+}

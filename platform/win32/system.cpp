@@ -1,5 +1,8 @@
 // Clock and the built-in POI path on Windows.
+#include <direct.h>
+
 #include <cstdlib>
+#include <cstring>
 
 #include "platform.h"
 
@@ -13,6 +16,29 @@ std::tm localClock(std::time_t t)
 }
 
 const char* builtinPoiPath() { return "C:\\poiguard\\vodudo\\gefahr.csv"; }
+
+const char* workingDirectory()
+{
+    static char folder[MAX_PATH];
+    return _getcwd(folder, sizeof folder) ? folder : ".";
+}
+
+// The zip's config.txt, beside the program.
+const char* exampleConfig()
+{
+    static char path[MAX_PATH + 16];
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    while (n > 0 && path[n - 1] != '\\') --n;
+    strcpy(path + n, "config.txt");
+    return n > 0 && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES ? path : nullptr;
+}
+
+const char* poiListToMake(const char* poiFile)
+{
+    DWORD attributes = GetFileAttributesA("C:\\poiguard\\vodudo");
+    bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return folder ? builtinPoiPath() : poiFile;
+}
 
 void catchReloadSignal() {}
 bool reloadRequested() { return false; }
