@@ -1,6 +1,7 @@
 #include "loader.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -48,12 +49,19 @@ PoiFile readPoiFile(const char* path, Log* log)
     // Lines are counted as read, a long one in pieces.
     for (int number = 1; result.count < capacity && readTextLine(line, kLineLimit, file); ++number) {
         if (!isPoiDataLine(line)) continue;
+        char asWritten[kMessageSize];
+        snprintf(asWritten, sizeof asWritten, "%.*s", static_cast<int>(strcspn(line, "\r\n")), line);
         if (!readPoiLine(line, result.list[result.count])) {
             if (log) {
                 log->print("ERROR, while reading file, found invalid line\n");
                 log->print("format should be that way:\n");
                 log->print("GPS_LENTGH_DECIMAL, GPS_WIDE_DECIMAL, NAME\n");
                 log->print("e.g. 9.12700, 53.07033, \"[2974]\"\n");
+                // Without this, the POIs after it would be gone without a word.
+                int after = capacity - result.count - 1;
+                logMessage(log, "    %s line %d: %.80s: not longitude, latitude, name (a decimal point, commas "
+                                "between); %d line%s after it not read. Mend it, or put # first to skip it\n",
+                           path, number, asWritten, after, after == 1 ? "" : "s");
             }
             result.end = kPoiFileInvalidLine;
             result.invalidLine = number;
