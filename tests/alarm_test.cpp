@@ -241,27 +241,32 @@ TEST(Sections, AverageAllowedEnteringAndLeaving)
             samples.push_back({atKm + (i * 7919 % 21 - 10) / 10000.0, (i * 104729 % 21 - 10) / 10000.0, i / hz, 0});
         return samples;
     };
+    auto beside = [](Samples a, double eastKm) {  // a road alongside
+        for (auto& s : a) s[1] = eastKm;
+        return a;
+    };
     auto turning = drive(-0.05, 0.4, 100);
     for (int i = 1; i <= 80; ++i) turning.push_back({0.4, i * 100 / 3600.0, turning.back()[2] + 1, 100});
     const struct {
         const char* legend;
         Samples samples;
         const char* said;
-        double reloadAtKm = -1;  // a list read anew here, holding the section or not
-        bool reloadKeeps = true;
+        double reloadAtKm = -1;  // a list read anew here, its section with this limit
+        int reloadLimit = 80;
     } rows[] = {
-        {"100 km/h the right way: in, over once, out at 100", drive(-0.05, 2.1, 100), "in over out:100"},
+        {"100 km/h the right way, 20 m beside the points: in, over once, out at 100", beside(drive(-0.05, 2.1, 100), 0.02), "in over out:100"},
         {"70 km/h: in, out at 70, no warning", drive(-0.05, 2.1, 70), "in out:70"},
         {"the other way: nothing", drive(2.1, -0.05, 100), ""},
         {"joining the road inside: nothing", drive(0.3, 2.1, 100), ""},
-        {"a gap in the fixes: the straight line across it", without(drive(-0.05, 2.1, 100), 0.3, 1.3), "in over out:100"},
+        {"a gap across the end: the straight line across it", without(drive(-0.05, 2.2, 100), 1.3, 2.15), "in over out:100"},
+        {"a road 100 m alongside: nothing", beside(drive(-0.05, 2.1, 100), 0.1), ""},
         {"a gap across start and end: out at once, no late warning", without(drive(-0.5, 2.6, 100), -0.2, 2.3), "in out:100"},
         {"60, then 130: warned as it speeds up, in time", then(drive(-0.05, 1, 60), drive(1, 2.1, 130)), "in over out:82"},
         {"100, then 60: warned at 100 only, out at 75", then(drive(-0.05, 1, 100), drive(1, 2.1, 60)), "in over out:75"},
         {"ten minutes standing at 1 Hz: nothing but the time", then(then(drive(-0.05, 1, 50), standing(1, 600, 1)), drive(1, 2.1, 50)), "in out:10"},
         {"the same at 10 Hz", then(then(drive(-0.05, 1, 50, 10), standing(1, 600, 10)), drive(1, 2.1, 50, 10)), "in out:10"},
         {"75, then 150, the list read anew inside", then(drive(-0.05, 1, 75), drive(1, 2.1, 150)), "in over out:99", 0.02},
-        {"a list without the section: it ends", drive(-0.05, 2.1, 70), "in dropped", 1.0, false},
+        {"a list whose section has another limit: it ends", drive(-0.05, 2.1, 70), "in dropped", 1.0, 100},
         {"turning off the road", turning, "in over away:95"},
     };
     for (const auto& r : rows) {
@@ -283,7 +288,9 @@ TEST(Sections, AverageAllowedEnteringAndLeaving)
             tell(watch.update(p, 43000 + at[2], at[3]));
             if (r.reloadAtKm >= 0 && !reloaded && at[0] > r.reloadAtKm) {
                 reloaded = true;
-                tell(watch.take(r.reloadKeeps ? std::vector<Section>{s} : std::vector<Section>{}));
+                Section fresh = s;
+                fresh.limitKmh = r.reloadLimit;
+                tell(watch.take({fresh}));
             }
             // Half way at a steady 100 km/h: 36 s taken of the 90 the limit allows, 1 km left.
             if (strncmp(r.legend, "100 km/h", 8) == 0 && at[0] > 0.99 && at[0] < 1.01) {
