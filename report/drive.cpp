@@ -105,10 +105,10 @@ bool readRecord(const std::string& line, Drive& drive)
 
 }  // namespace
 
-void readTrack(FILE* file, Drive& drive)
+bool readTrack(FILE* file, Drive& drive)
 {
     std::string line;
-    int c;
+    int c, records = 0, foreign = 0;
     // A file saved again by a Windows editor starts with a byte-order mark.
     const char kMark[] = "\xEF\xBB\xBF";
     for (int at = 0; at < 3 && (c = fgetc(file)) != EOF; ++at) {
@@ -125,10 +125,12 @@ void readTrack(FILE* file, Drive& drive)
         }
         // A line without its end is one a kill or a power cut broke off.
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (c == '\n' && !line.empty() && line[0] != '#' && !readRecord(line, drive)) ++drive.skipped;
+        if (c == '\n' && !line.empty() && line[0] != '#') (readRecord(line, drive) ? records : foreign)++;
         if (c == EOF && !line.empty()) ++drive.skipped;
         line.clear();
     } while (c != EOF);
+    drive.skipped += foreign;
+    return records > 0 || foreign == 0;
 }
 
 void finishDrive(Drive& drive)
@@ -156,22 +158,69 @@ void finishDrive(Drive& drive)
     }
 }
 
+namespace {
+
+// Windows-1252's characters for 0x80-0x9F; its five unused bytes read as U+FFFD.
+const char16_t kWindows1252[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                   0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
+                                   0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+
+// The length of the UTF-8 character at text[at] (its code in code), or 0
+// when the bytes there are none XML may hold: not UTF-8's shortest form, a
+// surrogate, beyond U+10FFFF, U+FFFE or U+FFFF.
+size_t utf8Char(const std::string& text, size_t at, unsigned& code)
+{
+    unsigned c = static_cast<unsigned char>(text[at]);
+    size_t length = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+    if (length == 0 || at + length > text.size()) return 0;
+    const unsigned kMasks[] = {0, 0x7F, 0x1F, 0x0F, 0x07}, kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    code = c & kMasks[length];
+    for (size_t k = 1; k < length; ++k) {
+        unsigned next = static_cast<unsigned char>(text[at + k]);
+        if ((next & 0xC0) != 0x80) return 0;
+        code = code << 6 | (next & 0x3F);
+    }
+    bool allowed = code >= kLeast[length] && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF) && code != 0xFFFE &&
+                   code != 0xFFFF;
+    return allowed ? length : 0;
+}
+
+void append(std::string& out, unsigned code)
+{
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | code >> 6);
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {  // Windows-1252 reaches no further than U+FFFD
+        out += static_cast<char>(0xE0 | code >> 12);
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+}  // namespace
+
 std::string utf8(const std::string& text)
 {
+    unsigned code = 0;
+    bool isUtf8 = true;
+    for (size_t at = 0, length = 1; isUtf8 && at < text.size(); at += length)
+        isUtf8 = (length = utf8Char(text, at, code)) > 0;
     std::string out;
-    for (size_t i = 0; i < text.size();) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        int more = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-        bool valid = more >= 0 && i + static_cast<size_t>(more) < text.size() + (more == 0);
-        for (int k = 1; valid && k <= more; ++k) valid = (static_cast<unsigned char>(text[i + k]) >> 6) == 2;
-        if (valid) {
-            out.append(text, i, static_cast<size_t>(more) + 1);
-            i += static_cast<size_t>(more) + 1;
-        } else {  // a byte of Windows-1252, read as Latin-1
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-            ++i;
-        }
+    for (size_t at = 0, length = 1; at < text.size(); at += length) {
+        code = static_cast<unsigned char>(text[at]);
+        if (isUtf8)
+            length = utf8Char(text, at, code);
+        else if (code >= 0x80 && code < 0xA0)
+            code = kWindows1252[code - 0x80];
+        // Control characters, which XML 1.0 has no place for, are left out.
+        if (code < 0x20 || code == 0x7F) continue;
+        if (isUtf8)
+            out.append(text, at, length);
+        else
+            append(out, code);
     }
     return out;
 }

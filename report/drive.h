@@ -24,7 +24,7 @@ struct TrackEvent {
     double km;            // W: to the POI; S: driven in the section
     int limit;            // km/h, 0 for none
     double poiLength, poiWide;  // P, W
-    std::string event;    // S: entered, over, left, away
+    std::string event;    // S: entered, over, left, away, dropped
     int average;          // S: km/h
     std::string name;
     double kmh;    // the car's speed then (-1 unknown)
@@ -37,8 +37,9 @@ struct Drive {
     int skipped = 0;  // lines that are no record (a cut last line, a foreign line)
 };
 
-// Adds every record of one track file.
-void readTrack(FILE* file, Drive& drive);
+// Adds every record of one track file. False for a file that is no track:
+// whole lines, none of them a record (a daily log given by mistake).
+bool readTrack(FILE* file, Drive& drive);
 // Orders the records by their time and measures the drive: km along it,
 // the segments, the speed at each event.
 void finishDrive(Drive& drive);
@@ -47,5 +48,7 @@ void finishDrive(Drive& drive);
 void writeGpx(const Drive& drive, FILE* out);
 void writeHtml(const Drive& drive, FILE* out);
 
-// A name as UTF-8: a Windows list's names are in Windows-1252.
+// A name as UTF-8 that XML and the page can hold: a name whose bytes are not
+// UTF-8 comes from a Windows list, in Windows-1252; control characters are
+// left out.
 std::string utf8(const std::string& text);

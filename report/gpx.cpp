@@ -1,5 +1,6 @@
 // GPX 1.1: the track with each point's time, speed and course (Garmin's
-// TrackPointExtension, which map tools read), a waypoint for each warning.
+// TrackPointExtension, which map tools read), a waypoint for each warning,
+// a section's events among them.
 #include <cmath>
 #include <string>
 
@@ -16,9 +17,7 @@ std::string xml(const std::string& text)
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '"': out += "&quot;"; break;
-        default:
-            // XML 1.0 has no place for the other control characters.
-            if (static_cast<unsigned char>(c) >= 0x20 || c == '\t') out += c;
+        default: out += c;
         }
     }
     return out;
@@ -27,6 +26,44 @@ std::string xml(const std::string& text)
 // The radii are the configured ones, grown with the speed: the track knows
 // the level, not the radius.
 const char* const kLevelNames[] = {"", "first warning", "second warning", "last warning"};
+
+// A section's events in the words of the program's lines.
+std::string sectionWords(const std::string& event)
+{
+    return event == "entered"   ? "entering the section"
+           : event == "over"    ? "average over the limit"
+           : event == "left"    ? "leaving the section"
+           : event == "away"    ? "left the section on the way"
+           : event == "dropped" ? "section no longer in the list"
+                                : event;
+}
+
+std::string fixed(double value, const char* format)
+{
+    char text[32];
+    snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+void waypoint(const TrackEvent& e, FILE* out)
+{
+    std::string name = xml(e.name), what, desc, type;
+    if (e.kind == 'W') {
+        what = kLevelNames[e.level];
+        desc = "warning " + std::to_string(e.level) + ", " + fixed(e.km * 1000, "%.0f") + " m before " + name;
+        type = "warning " + std::to_string(e.level);
+    } else {
+        what = xml(sectionWords(e.event));
+        desc = "section " + name;
+        if (e.event != "entered")
+            desc += ": average " + std::to_string(e.average) + " km/h after " + fixed(e.km, "%.2f") + " km";
+        type = "section";
+    }
+    if (e.limit > 0) desc += ", limit " + std::to_string(e.limit) + " km/h";
+    if (e.kmh >= 0) desc += ", at " + std::to_string(static_cast<int>(e.kmh + 0.5)) + " km/h";
+    fprintf(out, "  <wpt lat=\"%.6f\" lon=\"%.6f\"><time>%s</time><name>%s (%s)</name><desc>%s</desc><type>%s</type></wpt>\n",
+            e.wide, e.length, e.time.c_str(), name.c_str(), what.c_str(), desc.c_str(), type.c_str());
+}
 
 }  // namespace
 
@@ -41,16 +78,8 @@ void writeGpx(const Drive& drive, FILE* out)
     if (!drive.points.empty())
         fprintf(out, "  <metadata><name>Drive of %.10s</name><time>%s</time></metadata>\n",
                 drive.points.front().time.c_str(), drive.points.front().time.c_str());
-    for (const TrackEvent& e : drive.events) {
-        if (e.kind != 'W') continue;
-        std::string limit = e.limit > 0 ? ", limit " + std::to_string(e.limit) + " km/h" : "";
-        std::string speed = e.kmh >= 0 ? ", at " + std::to_string(static_cast<int>(e.kmh + 0.5)) + " km/h" : "";
-        fprintf(out,
-                "  <wpt lat=\"%.6f\" lon=\"%.6f\"><time>%s</time><name>%s (%s)</name>"
-                "<desc>warning %d, %.0f m before %s%s%s</desc><type>warning %d</type></wpt>\n",
-                e.wide, e.length, e.time.c_str(), xml(e.name).c_str(), kLevelNames[e.level], e.level, e.km * 1000,
-                xml(e.name).c_str(), limit.c_str(), speed.c_str(), e.level);
-    }
+    for (const TrackEvent& e : drive.events)
+        if (e.kind != 'P') waypoint(e, out);
     fputs("  <trk><name>poiguard drive</name>", out);
     bool open = false;
     for (const TrackPoint& p : drive.points) {

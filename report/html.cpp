@@ -17,16 +17,11 @@ constexpr size_t kMostSpeedPoints = 1600;
 std::string json(const std::string& text)
 {
     std::string out = "\"";
-    for (char c : utf8(text)) {
-        unsigned char u = static_cast<unsigned char>(c);
+    for (char c : utf8(text)) {  // which holds no control character
         if (c == '"' || c == '\\')
             out += std::string("\\") + c;
-        else if (u < 0x20 || c == '<') {
-            char esc[8];
-            snprintf(esc, sizeof esc, "\\u%04x", u);
-            out += esc;
-        } else
-            out += c;
+        else
+            out += c == '<' ? std::string("\\u003c") : std::string(1, c);
     }
     return out + "\"";
 }
@@ -77,6 +72,16 @@ std::vector<size_t> thinned(const std::vector<TrackPoint>& pts, size_t from, siz
     return out;
 }
 
+// Thinned, as [length, wide] pairs.
+std::string points(const std::vector<TrackPoint>& pts, size_t from, size_t to)
+{
+    std::string out = "[";
+    if (to > from)
+        for (size_t k : thinned(pts, from, to))
+            out += std::string(out.size() > 1 ? "," : "") + "[" + fixed(pts[k].length, 6) + "," + fixed(pts[k].wide, 6) + "]";
+    return out + "]";
+}
+
 // The drawn track: runs of fixes and of estimates, split at the segments.
 std::string trackJson(const std::vector<TrackPoint>& pts)
 {
@@ -87,11 +92,7 @@ std::string trackJson(const std::vector<TrackPoint>& pts)
         // An estimate run begins at the last fix, so that the line is unbroken.
         size_t from = pts[start].estimated && start > 0 && !pts[start].newSegment ? start - 1 : start;
         out += std::string(out.size() > 1 ? "," : "") + "{\"est\":" + (pts[start].estimated ? "true" : "false") +
-               ",\"pts\":[";
-        std::vector<size_t> kept = thinned(pts, from, i);
-        for (size_t k = 0; k < kept.size(); ++k)
-            out += std::string(k ? "," : "") + "[" + fixed(pts[kept[k]].length, 6) + "," + fixed(pts[kept[k]].wide, 6) + "]";
-        out += "]}";
+               ",\"pts\":" + points(pts, from, i) + "}";
         start = i;
     }
     return out + "]";
@@ -107,7 +108,8 @@ std::string speedJson(const std::vector<TrackPoint>& pts)
     while (i < pts.size()) {
         size_t end = i;
         size_t low = i, high = i;
-        while (end < pts.size() && (end == i || (pts[end].km < pts[i].km + step && !pts[end].newSegment))) {
+        // A car standing still stays in one stretch, even on a drive of one place.
+        while (end < pts.size() && (end == i || (pts[end].km <= pts[i].km + step && !pts[end].newSegment))) {
             if (pts[end].kmh >= 0 && (pts[low].kmh < 0 || pts[end].kmh < pts[low].kmh)) low = end;
             if (pts[end].kmh > pts[high].kmh) high = end;
             ++end;
@@ -120,6 +122,40 @@ std::string speedJson(const std::vector<TrackPoint>& pts)
         }
         i = end;
     }
+    return out + "]";
+}
+
+// Each section along the track from its entry to its end (left, on the way,
+// or no longer in the list), its average where it ended; one not ended runs
+// to the next entry or the end of the drive.
+std::string sectionsJson(const Drive& drive)
+{
+    const std::vector<TrackPoint>& pts = drive.points;
+    std::string out = "[";
+    auto add = [&](const TrackEvent& entry, double untilUtc, int average) {
+        auto at = [&](double utc) {
+            return static_cast<size_t>(std::upper_bound(pts.begin(), pts.end(), utc, [](double t, const TrackPoint& p) {
+                                           return t < p.utc;
+                                       }) - pts.begin());
+        };
+        size_t from = at(entry.utc) > 0 ? at(entry.utc) - 1 : 0, to = at(untilUtc);
+        out += std::string(out.size() > 1 ? "," : "") + "{\"name\":" + json(entry.name) +
+               ",\"limit\":" + std::to_string(entry.limit) + ",\"avg\":" + std::to_string(average) +
+               ",\"from\":" + fixed(entry.along, 3) + ",\"to\":" + fixed(to > 0 ? pts[to - 1].km : 0, 3) +
+               ",\"pts\":" + points(pts, from, to) + "}";
+    };
+    const TrackEvent* entry = nullptr;
+    for (const TrackEvent& e : drive.events) {
+        if (e.kind != 'S') continue;
+        if (e.event == "entered") {
+            if (entry) add(*entry, e.utc, -1);
+            entry = &e;
+        } else if (entry && (e.event == "left" || e.event == "away" || e.event == "dropped")) {
+            add(*entry, e.utc, e.average);
+            entry = nullptr;
+        }
+    }
+    if (entry) add(*entry, pts.empty() ? 0 : pts.back().utc, -1);
     return out + "]";
 }
 
@@ -149,7 +185,11 @@ void writeHtml(const Drive& drive, FILE* out)
     std::string data = "{\"from\":" + fixed(pts.empty() ? 0 : pts.front().utc * 1000, 0) +
                        ",\"to\":" + fixed(pts.empty() ? 0 : pts.back().utc * 1000, 0) +
                        ",\"km\":" + fixed(pts.empty() ? 0 : pts.back().km, 3) + ",\"track\":" + trackJson(pts) +
-                       ",\"speed\":" + speedJson(pts) + ",\"events\":" + eventsJson(drive.events) + "}";
+                       ",\"speed\":" + speedJson(pts) + ",\"events\":" + eventsJson(drive.events) +
+                       ",\"sections\":" + sectionsJson(drive) + ",\"positions\":" + std::to_string(pts.size()) +
+                       ",\"estimated\":" + std::to_string(std::count_if(pts.begin(), pts.end(), [](const TrackPoint& p) {
+                           return p.estimated;
+                       })) + "}";
     std::string page = kPage;
     const std::string marker = "/*DRIVE*/";
     size_t at = page.find(marker);

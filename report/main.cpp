@@ -67,12 +67,19 @@ int main(int argc, char** argv)
             fprintf(stderr, "poiguard-report: cannot read %s: %s\n", path, strerror(errno));
             return 1;
         }
-        readTrack(in, drive);
+        bool track = readTrack(in, drive);
         fclose(in);
+        if (!track) {
+            fprintf(stderr,
+                    "poiguard-report: %s is not a track: none of its lines is a record of the drive. The program "
+                    "writes the track to logs/track_YYYYMMDD.csv while trackLog=true is set in config.txt.\n",
+                    path);
+            return 1;
+        }
     }
     finishDrive(drive);
     size_t warnings = 0;
-    for (const TrackEvent& e : drive.events) warnings += e.kind == 'W';
+    for (const TrackEvent& e : drive.events) warnings += e.kind != 'P';  // a section's events among them
     if (drive.points.empty()) fprintf(stderr, "poiguard-report: no position in %s\n", tracks.size() > 1 ? "these tracks" : tracks[0]);
     if (drive.skipped) printf("Left out %d lines that are no record (a line cut off at the end is one)\n", drive.skipped);
     if (!gpx.empty() && !write(gpx, drive, writeGpx)) return 1;

@@ -11,13 +11,14 @@
 
 namespace {
 
-Drive readText(const std::string& text)
+Drive readText(const std::string& text, bool* isTrack = nullptr)
 {
     writeFile("cut.csv", text);
     Drive drive;
     FILE* in = fopen("cut.csv", "rb");
-    readTrack(in, drive);
+    bool track = readTrack(in, drive);
     fclose(in);
+    if (isTrack) *isTrack = track;
     return drive;
 }
 
@@ -78,8 +79,10 @@ TEST(Track, WrittenReadBackAndCutAnywhere)
         std::string part = first.substr(0, cut);
         size_t lines = static_cast<size_t>(std::count(part.begin(), part.end(), '\n'));
         size_t whole = lines > 0 ? lines - 1 : 0;  // the first is the header
-        Drive d = readText(part);
+        bool isTrack = false;
+        Drive d = readText(part, &isTrack);
         ASSERT_EQ(d.points.size() + d.events.size(), whole) << "cut at byte " << cut;
+        ASSERT_TRUE(isTrack) << "cut at byte " << cut;
     }
 }
 
@@ -102,4 +105,26 @@ TEST(Report, GpxInTimeOrderSegmentsAndEscapes)
     EXPECT_EQ(gpx.find("<trkseg>", b) < c, true);
     EXPECT_NE(gpx.find("<name>&lt;A&amp;B&gt; M\xc3\xbchle (second warning)</name>"), std::string::npos);
     EXPECT_NE(gpx.find("<gpxtpx:speed>11.11</gpxtpx:speed><gpxtpx:course>0.0</gpxtpx:course>"), std::string::npos);
+}
+
+// A name is UTF-8 when all of it is, in characters XML may hold; else it
+// comes from a Windows list, in Windows-1252. Control characters go.
+TEST(Report, NamesBecomeUtf8ThatXmlHolds)
+{
+    const struct {
+        const char* what;
+        std::string name, shown;
+    } rows[] = {
+        {"UTF-8, up to four bytes", "M\xc3\xbchle \xf0\x9f\x93\xb7", "M\xc3\xbchle \xf0\x9f\x93\xb7"},
+        {"0x92, an apostrophe", "Peter\x92s", "Peter\xe2\x80\x99s"},
+        {"an overlong form", "A\xc0\xaf", "A\xc3\x80\xc2\xaf"},
+        {"a surrogate", "\xed\xa0\x80", "\xc3\xad\xc2\xa0\xe2\x82\xac"},
+        {"beyond U+10FFFF; 0x90 unused", "\xf4\x90\x80\x80", "\xc3\xb4\xef\xbf\xbd\xe2\x82\xac\xe2\x82\xac"},
+        {"U+FFFE", "\xef\xbf\xbe", "\xc3\xaf\xc2\xbf\xc2\xbe"},
+        {"U+FFFF", "\xef\xbf\xbf", "\xc3\xaf\xc2\xbf\xc2\xbf"},
+        {"a character cut off at the end", "Stra\xc3", "Stra\xc3\x83"},
+        {"control characters", "A\x01\tB\x7f", "AB"},
+        {"a control character in Windows-1252", "\x1f\x80", "\xe2\x82\xac"},
+    };
+    for (const auto& row : rows) EXPECT_EQ(utf8(row.name), row.shown) << row.what;
 }

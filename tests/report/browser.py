@@ -50,6 +50,7 @@ try:
           pois: q('#map rect.poi').length,
           rows: q('#warnings tbody tr[data-row]').length,
           speed: q('#speed path.speed').length,
+          sections: q('#map path.section').length,
           resources: performance.getEntriesByType('resource').map(e => e.name)};"""})
     console = call("POST", base + "/se/log", {"type": "browser"})
     requests = [json.loads(e["message"])["message"] for e in call("POST", base + "/se/log", {"type": "performance"})]
