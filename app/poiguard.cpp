@@ -44,7 +44,6 @@ void CPoiGuard::setDefaults()
     PoiListSorted = 0;
     position = PositionTrack{};
     ordered = OrderedAround{};
-    lineSpeed = LineSpeed{};
     rules = WarningRules{};
 }
 

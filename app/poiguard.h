@@ -13,9 +13,9 @@
 #include "poi/ordering.h"
 #include "poi/poi.h"
 #include "poi/reload.h"
-#include "serial/line_speed.h"
+#include "serial/source.h"
 
-class CSerial;
+class NmeaSource;
 
 // Exit statuses of a start-up that ends the program. A service manager must
 // not restart the program for a broken configuration, and startProgram=false
@@ -28,8 +28,7 @@ constexpr int kStarted = -1;        // start-up went through: the receive loop r
 
 // Where the receive loop stands between two read passes.
 struct ReceiveState {
-    int portNumber;
-    char device[kPoiFileSize + 16];  // the port by its name, when not by its number
+    NmeaSource* source;  // none while only bytes are handed in (captures)
     int portOpen;
     char rxBuffer[1024];
     int rxCount;
@@ -61,12 +60,14 @@ public:
     CPoiGuard& operator=(const CPoiGuard&) = delete;
 
     // Start-up; enters the receive loop and returns only when start-up ends
-    // the program, with the process exit status (see kExit...).
-    int run(Log* log);
+    // the program, with the process exit status (see kExit...), or after
+    // the given number of connections (-1: never).
+    int run(Log* log, int connections = -1);
     void printStartBanner();
     void printExitBanner();
     // Start-up's steps: kStarted, or the exit status that ends the program.
-    int start(CSerial& serial);
+    // The source of NMEA bytes is chosen once the settings are read (new, the caller's).
+    int start(NmeaSource*& source);
     void showSettings();
     int checkSettings();
     int loadList();
@@ -102,12 +103,13 @@ public:
     // Proximity alarm: the walk, and its findings' effects.
     void checkAlarms(double length, double wide);
 
-    // Receive loop, in the pieces that run() repeats for ever.
-    void receiveLoop(CSerial& serial, int portNumber);
-    void setupReceive(CSerial& serial, ReceiveState& st);
-    void connect(CSerial& serial, ReceiveState& st);
-    int readPass(CSerial& serial, ReceiveState& st);  // 0 when the connection ends
-    void disconnect(CSerial& serial, ReceiveState& st);
+    // Receive loop, in the pieces that run() repeats: for ever, or for
+    // the given number of connections.
+    void receiveLoop(NmeaSource& source, int connections = -1);
+    void setupReceive(ReceiveState& st);
+    void connect(ReceiveState& st);
+    int readPass(ReceiveState& st);  // 0 when the connection ends
+    void disconnect(ReceiveState& st);
     void takeBytes(ReceiveState& st, const char* bytes, int count);
 
     Settings settings;
@@ -124,7 +126,6 @@ public:
     OrderedAround ordered;
     OrderAside aside;
     PoiReload reload;
-    LineSpeed lineSpeed;
     WarningRules rules;
     ProximityReport proximity;
     Coast coast;

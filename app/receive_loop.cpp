@@ -1,18 +1,16 @@
-// The receive loop: keep the port open, cut the byte stream into sentences,
+// The receive loop: keep the source of NMEA bytes open (a serial port or
+// gpsd, whichever start-up chose), cut the byte stream into sentences,
 // re-order the POI list now and then, and reconnect after silence or when
-// the device is gone. It never ends.
+// the device is gone. The program never ends it.
 #include <cstdio>
 #include <cstring>
 
 #include "alarm/sounds.h"
 #include "app/poiguard.h"
-#include "serial/serial.h"
+#include "serial/source.h"
 
 namespace {
 
-constexpr int kByteSize = 8;
-constexpr int kStopBits = 1;
-constexpr int kParity = 0;
 constexpr int kReconnectSeconds = 10;
 constexpr DWORD kReconnectPauseMs = kReconnectSeconds * 1000;
 constexpr DWORD kIdlePauseMs = 1;
@@ -25,52 +23,49 @@ int secondsSinceStart() { return static_cast<int>(GetTickCount64() / 1000); }
 
 }  // namespace
 
-void CPoiGuard::receiveLoop(CSerial& serial, int portNumber)
+void CPoiGuard::receiveLoop(NmeaSource& source, int connections)
 {
     static ReceiveState st;  // 5 kB of buffers, kept off the stack
-    st.portNumber = portNumber;
-    setupReceive(serial, st);
-    for (;;) {
-        connect(serial, st);
+    st.source = &source;
+    setupReceive(st);
+    for (int made = 0; connections < 0 || made < connections; ++made) {
+        connect(st);
         while (st.portOpen == 1)
-            if (!readPass(serial, st)) break;
-        disconnect(serial, st);
+            if (!readPass(st)) break;
+        disconnect(st);
     }
 }
 
-void CPoiGuard::setupReceive(CSerial& serial, ReceiveState& st)
+void CPoiGuard::setupReceive(ReceiveState& st)
 {
     memset(&st.framer, 0, sizeof st.framer);
-    if (settings.gpsd[0])
-        snprintf(st.device, sizeof st.device, "%s%s", kGpsdScheme, settings.gpsd);
-    else
-        snprintf(st.device, sizeof st.device, "%s", settings.comDevice);
     st.firstData = 1;
-    serial.getTime(1);  // "its now ...": the wall clock, for the reader of the log
+    // The wall clock, for the reader of the log.
+    std::time_t now = clockNow();
+    std::tm t = localClock(now);
+    logMessage(log, "its now %02d:%02d:%02d (%d)\n", t.tm_hour, t.tm_min, t.tm_sec, static_cast<int>(now));
     st.nextSortTime = secondsSinceStart() + settings.updateInterval;
 }
 
-void CPoiGuard::connect(CSerial& serial, ReceiveState& st)
+void CPoiGuard::connect(ReceiveState& st)
 {
     st.lastDataTime = secondsSinceStart();
-    st.portOpen = st.device[0] ? serial.open(st.device, kLineBaudRate, kByteSize, kStopBits, kParity)
-                               : serial.open(st.portNumber, kLineBaudRate, kByteSize, kStopBits, kParity);
+    st.portOpen = st.source->open();
     if (st.portOpen == 1) {
         log->print("serial.open successfully\n");
-        // gpsd has the receiver at its own speed: there is no line to set.
-        if (lineSpeed.given() && !settings.gpsd[0] && !lineSpeed.start(serial, log, st.lastDataTime)) st.portOpen = 0;
+        if (!st.source->start(st.lastDataTime)) st.portOpen = 0;
     } else {
-        if (settings.gpsd[0]) logMessage(log, "gpsd does not answer at %s: not running yet, or stopped\n", settings.gpsd);
+        st.source->describeNotOpen();
         log->print("serial.open failed\n");
         logMessage(log, "Try to reconnect in %dsec\n", kReconnectSeconds);
     }
 }
 
-void CPoiGuard::disconnect(CSerial& serial, ReceiveState& st)
+void CPoiGuard::disconnect(ReceiveState& st)
 {
     st.portOpen = 0;
     coast.stop();
-    if (serial.Close())
+    if (st.source->close())
         log->print("serial.Close() successfully\n");
     else
         log->print("serial.Close() NOT successfully, maybe its never open\n");
@@ -82,15 +77,15 @@ void CPoiGuard::takeBytes(ReceiveState& st, const char* bytes, int count)
     st.framer.take(bytes, count, [&](char* sentence) {
         ConsoleBatch oneWrite;
         if (settings.fullOutput) logMessage(log, "%.*s\n", kEchoLimit, sentence);
-        lineSpeed.heard(sentence, log);  // before the parser blanks its commas
+        if (st.source) st.source->heard(sentence);  // before the parser blanks its commas
         parseSentence(sentence);
         st.lastDataTime = secondsSinceStart();
     });
 }
 
-int CPoiGuard::readPass(CSerial& serial, ReceiveState& st)
+int CPoiGuard::readPass(ReceiveState& st)
 {
-    st.rxCount = serial.read(st.rxBuffer);
+    st.rxCount = st.source->read(st.rxBuffer);
     if (st.rxCount >= 1 && st.firstData == 1) {
         log->print("Received Data from serial Port\n");
         _beginthread(playFirstData, 0, nullptr);
@@ -100,12 +95,8 @@ int CPoiGuard::readPass(CSerial& serial, ReceiveState& st)
     takeBytes(st, st.rxBuffer, st.rxCount);
     // Unplugged: the read fails at once and for ever; waiting for the
     // watchdog would poll a dead device for maxTimeNoData seconds.
-    if (serial.lost()) {
-        if (settings.gpsd[0])
-            logMessage(log, "gpsd at %s closed the connection, try to reconnect in %dsec\n", settings.gpsd, kReconnectSeconds);
-        else
-            logMessage(log, "Reading from serial Port failed, the device is gone, try to reconnect in %dsec\n",
-                       kReconnectSeconds);
+    if (st.source->lost()) {
+        st.source->describeLost(kReconnectSeconds);
         return 0;
     }
 
@@ -120,7 +111,7 @@ int CPoiGuard::readPass(CSerial& serial, ReceiveState& st)
     }
     takeReloadedList();
     takeOrderedList();
-    if (!lineSpeed.tick(serial, log, now)) return 0;
+    if (!st.source->tick(now)) return 0;
     now = secondsSinceStart();
     if (now - st.lastDataTime > settings.maxTimeNoData) {
         logMessage(log, "Got no data since %dsec, assuming connection Error, try to reconnect in %dsec\n",

@@ -1,8 +1,9 @@
 // Start-up: settings, banners, the checks that refuse to run, the POI list.
 #include <cstring>
+#include <memory>
 
 #include "app/poiguard.h"
-#include "serial/serial.h"
+#include "serial/source.h"
 
 namespace {
 
@@ -52,7 +53,6 @@ int CPoiGuard::readConfig(const char* path)
         if (!note.said.empty()) log->print(note.said.c_str());
         if (!note.hint.empty()) log->print(note.hint.c_str());
     }
-    lineSpeed.configure(settings.baudRate);
     rules.aheadOnly = settings.warnAheadOnly;
     rules.seconds = settings.warnSeconds;
     rules.checkDirections = settings.checkDirections;
@@ -126,12 +126,13 @@ int CPoiGuard::loadList()
     return kExitNoPois;
 }
 
-int CPoiGuard::start(CSerial& serial)
+int CPoiGuard::start(NmeaSource*& source)
 {
     if (readConfig("config.txt") != 0) return kExitNoConfig;
     log->setWriteLogFile(settings.writeLogFile);
     printStartBanner();
-    serial.setLog(log);
+    source = chooseSource(settings);
+    source->setLog(log);
     showSettings();
     int status = checkSettings();
     if (status != kStarted) return status;
@@ -142,15 +143,16 @@ int CPoiGuard::start(CSerial& serial)
     return loadList();
 }
 
-int CPoiGuard::run(Log* theLog)
+int CPoiGuard::run(Log* theLog, int connections)
 {
     // From the first moment: a reload asked for while a long list loads
     // (systemctl reload right after a start) must not end the program.
     catchReloadSignal();
-    CSerial serial;
     log = theLog;
-    int status = start(serial);
-    if (status == kStarted) receiveLoop(serial, settings.comPort);  // never returns
+    NmeaSource* chosen = nullptr;
+    int status = start(chosen);
+    std::unique_ptr<NmeaSource> source(chosen);
+    if (status == kStarted) receiveLoop(*source, connections);  // for ever in the program
     printExitBanner();
     return status;
 }

@@ -33,17 +33,6 @@ void CSerial::setLog(Log* theLog)
     report("CSerial::setLog(Log _log) finished\n");
 }
 
-int CSerial::getTime(int logIt)
-{
-    std::time_t now = clockNow();
-    if (logIt && logEnabled) {
-        std::tm t = localClock(now);
-        logMessage(log, "its now %02d:%02d:%02d (%d)\n", t.tm_hour, t.tm_min, t.tm_sec,
-                   static_cast<int>(now));
-    }
-    return static_cast<int>(now);
-}
-
 int CSerial::open(int port, int baudRate, int byteSize, int stopBits, int parity)
 {
     char path[32];  // room for any int, minus sign included
@@ -64,8 +53,6 @@ int CSerial::open(const char* path, int /*baudRate*/, int byteSize, int /*stopBi
                         FILE_ATTRIBUTE_NORMAL, nullptr);
     if (logEnabled) logMessage(log, "hComm=%p\n", hComm);
     if (hComm == INVALID_HANDLE_VALUE) {
-        // gpsd is no COM port; the receive loop says that gpsd does not answer.
-        if (strncmp(path, kGpsdScheme, strlen(kGpsdScheme)) == 0) return 0;
         report("Fehler beim Oeffnen des COM-Ports! in CreateFile()\n");
         // The device tried and the system's reason, once while they stay the same.
         if (logEnabled && strcmp(openFailure(), failureShown) != 0) {

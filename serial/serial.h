@@ -14,7 +14,6 @@ public:
     CSerial& operator=(const CSerial&) = delete;
 
     void setLog(Log* log);
-    int getTime(int logIt);
     // The port by its number (\\.\COM<port>) or by its device's name.
     int open(int port, int baudRate, int byteSize, int stopBits, int parity);
     int open(const char* device, int baudRate, int byteSize, int stopBits, int parity);

@@ -61,7 +61,6 @@ void Sleep(DWORD ms)
     call("Sleep", std::to_string(ms));
     state.clockMs += ms;
     state.tickMs += ms;
-    if (ms == 10000 && state.escapeAfterPauses >= 0 && state.escapeAfterPauses-- == 0) throw fake::Escape{};
 }
 
 // A thread started otherwise than with the default stack and no argument is

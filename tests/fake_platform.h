@@ -27,12 +27,8 @@ struct State {
     long long clockMs = 0;  // the wall clock
     long long tickMs = 0;   // since the system started: moves with the wall clock, never stepped
     std::string poiPath = "builtin-poi.csv";
-    int escapeAfterPauses = -1;  // the reconnect pause throws Escape once this reaches 0
     bool reloadSignal = false;   // a SIGHUP not taken yet
 };
-
-// Thrown out of the receive loop, which the program itself never leaves.
-struct Escape {};
 
 extern State state;
 std::vector<std::string> callsNamed(const std::string& prefix);

@@ -105,11 +105,11 @@ TEST(PosixSerial, ReconnectionsLeakNothing)
 {
     Guarded g;
     givePois(g.guard, {{8.8, 53.3, "far"}});  // no sound threads
-    CSerial serial;
-    serial.setLog(&g.log);
+    SerialSource source(4, "", 0);
+    source.setLog(&g.log);
     static ReceiveState st;
-    st.portNumber = 4;
-    g.guard.setupReceive(serial, st);
+    st.source = &source;
+    g.guard.setupReceive(st);
     st.firstData = 0;
     std::string fixes = rmc("5304.4400", "00848.0000") + "\r\n" + rmc("5304.4400", "00848.0000") + "\r\n$";
     fixes.resize((fixes.size() + kReadChunk - 1) / kReadChunk * kReadChunk, '\n');  // whole reads: no time-out to wait for
@@ -125,14 +125,14 @@ TEST(PosixSerial, ReconnectionsLeakNothing)
         ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
         std::filesystem::remove("COM4");
         std::filesystem::create_symlink(name, "COM4");
-        g.guard.connect(serial, st);
+        g.guard.connect(st);
         ASSERT_EQ(st.portOpen, 1);
         ASSERT_EQ(write(master, fixes.data(), fixes.size()), static_cast<ssize_t>(fixes.size()));
-        for (size_t got = 0; got < fixes.size(); got += kReadChunk) g.guard.readPass(serial, st);
+        for (size_t got = 0; got < fixes.size(); got += kReadChunk) g.guard.readPass(st);
         close(master);  // unplugged: the connection ends with the next read, not 30 s of polling later
         close(slave);
-        ASSERT_EQ(g.guard.readPass(serial, st), 0);
-        serial.Close();
+        ASSERT_EQ(g.guard.readPass(st), 0);
+        source.close();
         g.console.take();
     }
     EXPECT_EQ(entries("/proc/self/fd"), fds);

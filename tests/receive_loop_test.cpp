@@ -7,28 +7,28 @@
 #include "alarm/sounds.h"
 #include "fake_platform.h"
 #include "helpers.h"
-#include "serial/serial.h"
+#include "serial/source.h"
 
 namespace {
 
 // The loop between its passes, on the scripted line; the echo of fullOutput
 // shows each hand-off.
 struct Loop : Guarded {
-    CSerial serial;
+    SerialSource source{3, "", 0};
     ReceiveState st{};
     Loop()
     {
         guard.settings.fullOutput = 1;
-        serial.setLog(&log);
-        st.portNumber = 3;
+        source.setLog(&log);
+        st.source = &source;
         fake::state.runThreads = false;
-        guard.setupReceive(serial, st);
-        guard.connect(serial, st);
+        guard.setupReceive(st);
+        guard.connect(st);
         console.take();
     }
     void drain()
     {
-        while (!fake::state.line.empty()) guard.readPass(serial, st);
+        while (!fake::state.line.empty()) guard.readPass(st);
     }
 };
 
@@ -64,12 +64,12 @@ TEST(ReceiveLoop, BaudRateAutoHuntsForTheSpeedAndAgainAfterAReconnection)
 {
     Loop loop;
     loop.guard.settings.fullOutput = 0;
-    loop.guard.lineSpeed.configure(kAutoBaud);
+    loop.source.lineSpeed.configure(kAutoBaud);
     auto drive = [&](DWORD receiverBaud, int seconds) {
         fake::state.lineBaud = receiverBaud;
         fake::state.calls.clear();
-        loop.guard.disconnect(loop.serial, loop.st);
-        loop.guard.connect(loop.serial, loop.st);
+        loop.guard.disconnect(loop.st);
+        loop.guard.connect(loop.st);
         for (int i = 0; i < seconds; ++i) {
             fake::feed("$GPTXT,no checksum\r\n" + rmc("5300.000", "00900.000") + "\r\n");
             fake::state.line.insert(fake::state.line.end(), {fake::kTimeout, fake::kTimeout, fake::kTimeout});
@@ -85,12 +85,12 @@ TEST(ReceiveLoop, BaudRateAutoHuntsForTheSpeedAndAgainAfterAReconnection)
     EXPECT_NE(out.find("length=00900.000"), std::string::npos);
     EXPECT_EQ(drive(4800, 25), " 9600 38400 19200 38400 57600 115200 4800");
     EXPECT_NE(loop.console.take().find("sends at 4800 baud"), std::string::npos);
-    loop.guard.lineSpeed.configure(9600);
+    loop.source.lineSpeed.configure(9600);
     EXPECT_EQ(drive(9600, 3), " 9600 38400 9600");
     EXPECT_EQ(loop.console.take().find("baudRate=auto"), std::string::npos);
     EXPECT_EQ(fake::state.threads, std::vector<void (*)(void*)>{playFirstData});
     fake::state.failing.insert("SetCommTimeouts");  // unplugged: the port's settings cannot be put back
-    loop.guard.disconnect(loop.serial, loop.st);
+    loop.guard.disconnect(loop.st);
     EXPECT_NE(loop.console.take().find("\nserial.Close() NOT successfully, maybe its never open\n"), std::string::npos);
 }
 
@@ -102,15 +102,15 @@ TEST(ReceiveLoop, AStepOfTheWallClockMovesNoTimer)
     Loop loop;
     placeAt(loop.guard, 9.0, 53.0);
     loop.guard.settings.updateInterval = 20;
-    loop.guard.setupReceive(loop.serial, loop.st);
+    loop.guard.setupReceive(loop.st);
     loop.console.take();
     for (long long step : {3600000LL, -7200000LL}) {
         fake::state.clockMs += step;
-        EXPECT_EQ(loop.guard.readPass(loop.serial, loop.st), 1);
+        EXPECT_EQ(loop.guard.readPass(loop.st), 1);
     }
     EXPECT_EQ(loop.console.take(), "");
     fake::state.tickMs += 31000;
-    EXPECT_EQ(loop.guard.readPass(loop.serial, loop.st), 0);
+    EXPECT_EQ(loop.guard.readPass(loop.st), 0);
     EXPECT_NE(loop.console.take().find("\nGot no data since 30sec"), std::string::npos);
 }
 
@@ -120,22 +120,21 @@ TEST(ReceiveLoop, AStepOfTheWallClockMovesNoTimer)
 TEST(ReceiveLoop, ThroughGpsd)
 {
     Loop loop;
-    snprintf(loop.guard.settings.gpsd, sizeof loop.guard.settings.gpsd, "localhost:2948");
-    loop.guard.lineSpeed.configure(kAutoBaud);  // as packaged: no line to hunt on through gpsd
-    loop.guard.setupReceive(loop.serial, loop.st);
-    loop.guard.disconnect(loop.serial, loop.st);
+    GpsdSource gpsd("localhost:2948");
+    gpsd.setLog(&loop.log);
+    loop.guard.disconnect(loop.st);
+    loop.st.source = &gpsd;
     fake::state.failing.insert("CreateFileA");
-    loop.guard.connect(loop.serial, loop.st);
+    loop.guard.connect(loop.st);
     fake::state.failing.clear();
-    loop.guard.connect(loop.serial, loop.st);
+    loop.guard.connect(loop.st);
     fake::state.line.push_back(fake::kReadError);
-    EXPECT_EQ(loop.guard.readPass(loop.serial, loop.st), 0);
+    EXPECT_EQ(loop.guard.readPass(loop.st), 0);
     std::string out = loop.console.take();
     for (const char* text : {"Try to open gpsd://localhost:2948\n", "gpsd does not answer at localhost:2948: not running yet, "
                              "or stopped\nserial.open failed\n", "gpsd at localhost:2948 closed the connection, try to "
                              "reconnect in 10sec\n"})
         EXPECT_NE(out.find(text), std::string::npos) << text << " in\n" << out;
-    EXPECT_EQ(out.find("baudRate=auto"), std::string::npos) << out;
 }
 
 // The list read anew while the loop runs, from A (announced) and B at the
@@ -168,19 +167,19 @@ TEST(ReceiveLoop, ReloadingTheList)
         placeAt(loop.guard, 8.8, 53.0);
         loop.guard.sortPoiList();
         loop.guard.poiList[0].alarm1Fired = 1;
-        loop.guard.setupReceive(loop.serial, loop.st);
+        loop.guard.setupReceive(loop.st);
         if (r.file) writeFile("new.csv", r.file);  // renamed over the list, as import-pois does
         std::filesystem::rename(r.file ? "new.csv" : "pois.csv", r.file ? "pois.csv" : "gone.csv");
         if (r.signal) {
-            loop.guard.disconnect(loop.serial, loop.st);
-            loop.guard.connect(loop.serial, loop.st);
+            loop.guard.disconnect(loop.st);
+            loop.guard.connect(loop.st);
             fake::state.reloadSignal = true;
         } else {
-            loop.guard.readPass(loop.serial, loop.st);  // the change seen; taken once it has settled
+            loop.guard.readPass(loop.st);  // the change seen; taken once it has settled
             fake::state.tickMs += kSettleSeconds * 1000;
         }
         loop.console.take();
-        loop.guard.readPass(loop.serial, loop.st);
+        loop.guard.readPass(loop.st);
         std::string out = loop.console.take(), list;
         EXPECT_NE(out.find(r.printed), std::string::npos) << r.legend << "\n" << out;
         for (int i = 0; i < loop.guard.poiCount; ++i)
@@ -201,12 +200,10 @@ TEST(ReceiveLoop, TheWholeCycle)
     givePois(g.guard, {{8.8, 53.3, "far"}});
     placeAt(g.guard, 8.8, 53.07);
     g.guard.settings.updateInterval = 20;
-    snprintf(g.guard.settings.comDevice, sizeof g.guard.settings.comDevice, "/dev/ttyACM0");
-    CSerial serial;
-    serial.setLog(&g.log);
+    SerialSource source(3, "/dev/ttyACM0", 0);
+    source.setLog(&g.log);
     fake::feed(rmc("5304.2000", "00848.0000") + "\r\n$");
-    fake::state.escapeAfterPauses = 0;
-    EXPECT_THROW(g.guard.receiveLoop(serial, 3), fake::Escape);
+    g.guard.receiveLoop(source, 1);
     std::string out = g.console.take();
     const char* expected[] = {"its now 22:13:20", "serial.open successfully\nReceived Data from serial Port\n", "\nlength=",
                               "\nSorting", "Got no data since 30sec", "serial.Close() successfully\n"};

@@ -82,8 +82,7 @@ TEST(Startup, ABuiltinListWithPoisIsTheListAndAnEarlyReloadIsTaken)
     writeFile("builtin-poi.csv", "9.1, 53.0, A\n");
     writeFile("config.txt", "startProgram=true\ncomPort=2\npoiFile=mine.csv\n");
     fake::state.reloadSignal = true;
-    fake::state.escapeAfterPauses = 0;
-    EXPECT_THROW(g.guard.run(&g.log), fake::Escape);
+    EXPECT_EQ(g.guard.run(&g.log, 1), kStarted);
     std::string out = g.console.take();
     EXPECT_EQ(out.find("Loading POI list from mine.csv"), std::string::npos);
     EXPECT_EQ(g.guard.poiCount, 1);

@@ -2,8 +2,8 @@
 //
 // "\\.\COM<N>" opens, in this order, an entry COM<N> in the working directory
 // (a link to the receiver's device or to a pseudo-terminal) or /dev/ttyS<N-1>;
-// "gpsd://HOST:PORT" a connection to gpsd (gpsd.cpp), whose line settings
-// are only kept, as there is no line.
+// "gpsd://HOST:PORT" a connection to gpsd (gpsd.cpp), which has time-outs
+// but no line settings.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -28,7 +28,6 @@ namespace {
 struct Port {
     int fd;
     GpsdStream* gpsd;  // instead of fd, for gpsd
-    DCB gpsdLine;      // the line settings a gpsd connection was given
     // Bytes read from the device but not handed out yet: the program asks
     // for one byte a call, and one system call a byte would cost more than
     // everything else it does.
@@ -136,8 +135,6 @@ HANDLE CreateFileA(LPCSTR name, DWORD, DWORD shareMode, void*, DWORD, DWORD, HAN
         Port* port = new Port{};
         port->fd = -1;
         port->gpsd = gpsd;
-        port->gpsdLine.BaudRate = 38400;
-        port->gpsdLine.ByteSize = 8;
         return port;
     }
     std::string path = devicePath(name);
@@ -185,10 +182,6 @@ BOOL SetCommTimeouts(HANDLE h, COMMTIMEOUTS* timeouts)
 BOOL GetCommState(HANDLE h, DCB* dcb)
 {
     Port* port = portOf(h);
-    if (port && port->gpsd) {
-        *dcb = port->gpsdLine;
-        return TRUE;
-    }
     termios t;
     if (!port || tcgetattr(port->fd, &t) != 0) return FALSE;
     memset(dcb, 0, sizeof *dcb);
@@ -229,11 +222,7 @@ BOOL GetCommState(HANDLE h, DCB* dcb)
 BOOL SetCommState(HANDLE h, DCB* dcb)
 {
     Port* port = portOf(h);
-    if (!port) return FALSE;
-    if (port->gpsd) {
-        port->gpsdLine = *dcb;
-        return TRUE;
-    }
+    if (!port || port->gpsd) return FALSE;
     // Handing back the settings as first read restores the terminal exactly,
     // including what a DCB cannot describe (echo, canonical mode).
     if (port->haveOriginal && memcmp(dcb, &port->originalDcb, sizeof *dcb) == 0) {
