@@ -3,6 +3,7 @@
 // caller shows the findings and plays their sounds.
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include "poi/distance.h"
@@ -54,12 +55,40 @@ struct ProximityReport {
 void checkProximity(Poi* list, int count, Place here, const AlarmRadii& configured, const WarningRules& rules,
                     ProximityReport& report);
 
-// The same findings, the same count and the same latches, from the POIs
-// that can matter alone, when the order in force has its keys (each POI's
-// distance from where the list was ordered): by the triangle inequality a
-// POI whose key lies further than the outer radius from the car's own
-// distance from there cannot be in reach, and one whose key and the car's
-// distance add up to less than 30 km is surely within it. The order's
-// record of latched POIs follows the walk.
-void checkProximity(Poi* list, int count, OrderedAround& order, Place here, const AlarmRadii& configured,
-                    const WarningRules& rules, ProximityReport& report);
+// The walk of the list in the order in force, when that order has its keys
+// (each POI's distance from where the list was ordered): the same findings,
+// the same count and the same latches as the whole walk, from the POIs that
+// can matter alone. By the triangle inequality a POI whose key lies further
+// than the outer radius from the car's own distance from there cannot be in
+// reach, and one whose key and the car's distance add up to less than 30 km
+// is surely within it. Kept from fix to fix for the order in force: the POIs
+// holding a latch (the only ones beyond the outer radius the walk must
+// visit), and its measures from a recent position of the car (the anchor)
+// for the POIs whose keys lie near the car's distance from there (the ring)
+// and near the end of the search (the edge, up to edgeTo): the few close
+// enough to the anchor to come in reach, and the few far enough to end the
+// search, with their distances from it. Near the anchor no other POI can do
+// either, and none is measured again. Without keys it takes the whole walk.
+class ProximityIndex {
+public:
+    void walk(Poi* list, int count, const OrderedAround& order, Place here, const AlarmRadii& configured,
+              const WarningRules& rules, ProximityReport& report);
+
+private:
+    void follow(const Poi* list, int count, const OrderedAround& order);
+    double anchorNear(const Poi* list, int count, const double* key, double r, double outer, Place here,
+                      const DistanceFrom& from);
+    int findEnd(const Poi* list, int count, int edge, double moved, const DistanceFrom& from, double& endKm) const;
+    void gatherVisits(int end, double moved, double outer);
+    void visitAndKeepLatches(Poi* list, int end, Place here, const DistanceFrom& from, const WarningRules& rules,
+                             ProximityReport& report);
+
+    unsigned generation = 0;  // of the order these measures belong to
+    std::vector<int> latched;  // ascending
+    bool anchored = false;
+    Place anchor{0, 0};
+    double anchorOuter = 0;  // the outer radius then (it grows with the speed)
+    int edgeTo = 0;
+    std::vector<std::pair<int, double>> ringNear, edgeFar;
+    std::vector<int> visits, stillLatched;  // kept from fix to fix: no allocation
+};

@@ -44,6 +44,7 @@ void CPoiGuard::setDefaults()
     PoiListSorted = 0;
     position = PositionTrack{};
     ordered = OrderedAround{};
+    nearby = ProximityIndex{};
     rules = WarningRules{};
 }
 
@@ -112,7 +113,7 @@ int CPoiGuard::sortPoiList()
     logMessage(log, "lastPosLength=%lf   lastPosWide=%lf\n", lastPosLength, lastPosWide);
     std::vector<double> keys;
     orderByDistance(poiList, poiCount, lastPosLength, lastPosWide, &keys);
-    ordered.take(poiList, poiCount, lastPosLength, lastPosWide, std::move(keys));
+    ordered.take(lastPosLength, lastPosWide, std::move(keys));
     log->print(" ... ready");
     if (checkSorted()) {
         log->print(" ... list is sorted\n");
@@ -138,7 +139,7 @@ void CPoiGuard::takeOrderedList()
     carryLatches(poiList, poiCount, done);
     free(poiList);
     poiList = done.list;
-    ordered.take(poiList, poiCount, done.around.length, done.around.wide, std::move(done.keys));
+    ordered.take(done.around.length, done.around.wide, std::move(done.keys));
     log->print("\nSorting POI List ");
     logMessage(log, "lastPosLength=%lf   lastPosWide=%lf\n", done.around.length, done.around.wide);
     log->print(" ... ready");
@@ -252,7 +253,7 @@ void CPoiGuard::describeSection(char* out, int size) const
 void CPoiGuard::checkAlarms(double length, double wide)
 {
     if (PoiListSorted == 0) return;
-    checkProximity(poiList, poiCount, ordered, {length, wide},
+    nearby.walk(poiList, poiCount, ordered, {length, wide},
                    {settings.treshold_enableAlarm_1, settings.treshold_enableAlarm_2, settings.treshold_enableAlarm_4},
                    rules, proximity);
     effects.of(proximity, rules.kmh());

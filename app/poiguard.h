@@ -124,6 +124,7 @@ public:
     // Beyond the original settings and state, each in a record of its own.
     PositionTrack position;
     OrderedAround ordered;
+    ProximityIndex nearby;
     OrderAside aside;
     PoiReload reload;
     WarningRules rules;

@@ -70,15 +70,12 @@ bool OrderedAround::farFrom(double here, double hereWide) const
     return greatCircleDistance(length, here, wide, hereWide) > kReorderKm;
 }
 
-void OrderedAround::take(const Poi* list, int count, double hereLength, double hereWide, std::vector<double>&& distances)
+void OrderedAround::take(double hereLength, double hereWide, std::vector<double>&& distances)
 {
     length = hereLength;
     wide = hereWide;
     keys = std::move(distances);
-    anchored = false;
-    latched.clear();
-    for (int i = 0; i < count; ++i)
-        if (::latched(list[i])) latched.push_back(i);
+    ++generation;
 }
 
 namespace {

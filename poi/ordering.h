@@ -30,26 +30,14 @@ struct OrderedAround {
     // while the list in force was not ordered with them. With them the
     // proximity check computes the distance only of the POIs that can matter.
     std::vector<double> keys;
-    // The POIs holding a latch, ascending: the only ones beyond the outer
-    // radius the check must visit.
-    std::vector<int> latched;
-    // The proximity check's own measures from a recent position of the car
-    // (the anchor), for the POIs whose keys lie near the car's distance from
-    // here (the ring) and near the end of the search (the edge, up to
-    // edgeTo): the few of them close enough to the anchor to come in reach,
-    // and the few far enough to end the search, with their distances from
-    // it. Near the anchor no other POI can do either, and none is measured
-    // again.
-    bool anchored = false;
-    Place anchor{0, 0};
-    double anchorOuter = 0;  // the outer radius then (it grows with the speed)
-    int edgeTo = 0;
-    std::vector<std::pair<int, double>> ringNear, edgeFar;
+    // Counts the orders taken and forgotten, so that a record of measures
+    // made in one order (the proximity check's) sees when it no longer holds.
+    unsigned generation = 0;
 
     bool farFrom(double length, double wide) const;
-    // The keys and the latched POIs of a list just ordered around here.
-    void take(const Poi* list, int count, double length, double wide, std::vector<double>&& keys);
-    void forget() { keys.clear(), latched.clear(), anchored = false; }
+    // The keys of a list just ordered around here.
+    void take(double length, double wide, std::vector<double>&& keys);
+    void forget() { keys.clear(), ++generation; }
 };
 
 // From this many POIs on, the list is ordered on a thread of its own (it

@@ -348,6 +348,7 @@ TEST(Proximity, BoundedWalkFindsWhatTheWholeWalkFinds)
     WarningRules rules;
     rules.seconds = 15;
     OrderedAround order;
+    ProximityIndex index;
     ProximityReport a, b;
     int count = static_cast<int>(pois.size()), levels = 0;
     for (double km = 0; km <= 20; km += 0.025) {
@@ -357,10 +358,10 @@ TEST(Proximity, BoundedWalkFindsWhatTheWholeWalkFinds)
             orderByDistance(whole.data(), count, here.length, here.wide);
             std::vector<double> keys;
             orderByDistance(bounded.data(), count, here.length, here.wide, &keys);
-            order.take(bounded.data(), count, here.length, here.wide, std::move(keys));
+            order.take(here.length, here.wide, std::move(keys));
         }
         checkProximity(whole.data(), count, here, radii, rules, a);
-        checkProximity(bounded.data(), count, order, here, radii, rules, b);
+        index.walk(bounded.data(), count, order, here, radii, rules, b);
         ASSERT_EQ(a.withinSearch, b.withinSearch) << km;
         ASSERT_EQ(a.findings.size(), b.findings.size()) << km;
         for (size_t f = 0; f < a.findings.size(); ++f) {
