@@ -47,6 +47,19 @@ const char* userName();
 // script for a build not installed); nullptr where there is none.
 const char* importCommand();
 
+// Speech (speech=de): the system's voice for a language, synthesized in
+// memory and played through the program's own sound output. speechStart
+// writes why it cannot speak (no voice, no sound device) and returns false.
+bool speechStart(const char* language, char* why, int size);
+// A phrase synthesized ahead of its turn; the number that names it.
+int speechPrepare(const char* text);
+// Its turn: it plays once the sound playing now has ended, unless another
+// sound starts first. POIGUARD_SOUND_TRACE shows it as it starts:
+// "(speech: text)".
+void speechPlay(int phrase);
+// Not to be said after all.
+void speechForget(int phrase);
+
 // Wall clock in whole seconds, and its local calendar form.
 std::time_t clockNow();
 std::tm localClock(std::time_t t);

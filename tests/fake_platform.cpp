@@ -69,7 +69,8 @@ void Sleep(DWORD ms)
 extern "C" uintptr_t _beginthread(void (*procedure)(void*), unsigned stackSize, void* argument)
 {
     state.threads.push_back(stackSize == 0 && argument == nullptr ? procedure : nullptr);
-    if (state.runThreads || argument) procedure(argument);
+    if (argument && state.holdThreads) state.held.emplace_back(procedure, argument);
+    else if (state.runThreads || argument) procedure(argument);
     return 1;
 }
 
@@ -77,6 +78,23 @@ BOOL PlaySoundA(LPCSTR sound, HMODULE, DWORD flags)
 {
     return call("PlaySoundA", std::string(sound) + (flags == (SND_FILENAME | SND_ASYNC) ? "" : " bad-flags"));
 }
+
+// A language's voice fails when speechStart is among the failing calls.
+bool speechStart(const char* language, char* why, int size)
+{
+    if (call("speechStart", language)) return true;
+    snprintf(why, static_cast<size_t>(size), "no voice for %s", language);
+    return false;
+}
+
+int speechPrepare(const char* text)
+{
+    state.phrases.push_back(text);
+    return static_cast<int>(state.phrases.size()) - 1;
+}
+
+void speechPlay(int phrase) { call("speechPlay", state.phrases.at(static_cast<size_t>(phrase))); }
+void speechForget(int phrase) { call("speechForget", state.phrases.at(static_cast<size_t>(phrase))); }
 
 int wsprintfA(char* buffer, const char* format, ...)
 {

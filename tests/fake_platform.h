@@ -5,6 +5,7 @@
 #include <deque>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform.h"
@@ -24,6 +25,10 @@ struct State {
     bool portOpen = false;
     std::vector<void (*)(void*)> threads;  // procedures started, in order
     bool runThreads = true;                // run each at once, on the caller's thread
+    // Threads with an argument held here instead of run at once (a phrase's turn after its pattern).
+    bool holdThreads = false;
+    std::vector<std::pair<void (*)(void*), void*>> held;
+    std::vector<std::string> phrases;  // speechPrepare's texts, by their numbers
     long long clockMs = 0;  // the wall clock
     long long tickMs = 0;   // since the system started: moves with the wall clock, never stepped
     std::string poiPath = "builtin-poi.csv";

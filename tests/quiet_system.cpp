@@ -22,3 +22,7 @@ bool readsGpsd() { return true; }
 const char* openFailure() { return ""; }
 const char* userName() { return "bench"; }
 const char* importCommand() { return nullptr; }
+bool speechStart(const char*, char*, int) { return false; }
+int speechPrepare(const char*) { return 0; }
+void speechPlay(int) {}
+void speechForget(int) {}

@@ -6,7 +6,9 @@
 // gives a default sound. One player thread does all the work, so the
 // caller only hands over a name. Files are read with libsndfile and played
 // on ALSA's "default" device, whose plug layer converts rate and format.
-// Without a usable device nothing is heard and nothing is printed.
+// Without a usable device nothing is heard and nothing is printed. A phrase
+// of the speech waits for the sound it follows to end, and yields to any
+// newer sound.
 #include <alsa/asoundlib.h>
 #include <sndfile.h>
 
@@ -23,6 +25,7 @@
 
 #include "native_path.h"
 #include "platform.h"
+#include "sound_alsa.h"
 
 namespace {
 
@@ -86,20 +89,51 @@ public:
         wake_.notify_one();
     }
 
+    void requestAfter(Clip phrase, unsigned long long after, std::string trace)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (after != generation_) return;  // a newer sound came first
+        phrase_ = std::move(phrase);
+        phraseAfter_ = after;
+        phraseTrace_ = std::move(trace);
+        hasPhrase_ = true;
+        if (!started_) {
+            started_ = true;
+            std::thread([this] { run(); }).detach();
+        }
+        wake_.notify_one();
+    }
+
+    unsigned long long generation()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return generation_;
+    }
+
 private:
     void run()
     {
         snd_lib_error_set_handler(quiet);
+        static const bool trace = getenv("POIGUARD_SOUND_TRACE") != nullptr;
         unsigned long long seen = 0;
         for (;;) {
             std::string name;
+            Clip phrase;
             {
                 std::unique_lock<std::mutex> lock(mutex_);
-                wake_.wait(lock, [&] { return generation_ != seen; });
-                seen = generation_;
-                name = wanted_;
+                wake_.wait(lock, [&] { return generation_ != seen || (hasPhrase_ && phraseAfter_ == seen); });
+                if (generation_ == seen) {  // the sound it follows has ended
+                    phrase = std::move(phrase_);
+                    hasPhrase_ = false;
+                    if (trace) fprintf(stderr, "(speech: %s)\n", phraseTrace_.c_str());
+                } else {
+                    seen = generation_;
+                    name = wanted_;
+                    hasPhrase_ = hasPhrase_ && phraseAfter_ == seen;
+                }
             }
-            play(clip(name), seen);
+            if (name.empty()) play(phrase, seen);
+            else play(clip(name), seen);
         }
     }
 
@@ -168,17 +202,49 @@ private:
     std::string wanted_;
     unsigned long long generation_ = 0;
     bool started_ = false;
+    Clip phrase_;  // waits for the sound number phraseAfter_ to end
+    unsigned long long phraseAfter_ = 0;
+    std::string phraseTrace_;
+    bool hasPhrase_ = false;
     snd_pcm_t* pcm_ = nullptr;            // player thread only
     std::map<std::string, Clip> cache_;  // player thread only
 };
+
+Player& player()
+{
+    static Player* p = new Player;  // lives as long as its detached thread
+    return *p;
+}
 
 }  // namespace
 
 BOOL PlaySoundA(LPCSTR sound, HMODULE, DWORD)
 {
-    static Player* player = new Player;  // lives as long as its detached thread
     static const bool trace = getenv("POIGUARD_SOUND_TRACE") != nullptr;
     if (trace) fprintf(stderr, "(sound: %s)\n", sound);
-    player->request(nativePath(sound).c_str());
+    player().request(nativePath(sound).c_str());
     return TRUE;
+}
+
+unsigned long long soundsRequested() { return player().generation(); }
+
+void playAfterSound(std::vector<short> samples, int rate, unsigned long long after, std::string trace)
+{
+    Clip c;
+    c.samples = std::move(samples);
+    c.rate = rate;
+    player().requestAfter(std::move(c), after, std::move(trace));
+}
+
+bool soundDeviceOpens(char* why, int size)
+{
+    snd_lib_error_set_handler(quiet);
+    snd_pcm_t* pcm = nullptr;
+    int rc = snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
+    if (rc < 0) {
+        snprintf(why, static_cast<size_t>(size), "no sound device (ALSA's default: %s)", snd_strerror(rc));
+        return false;
+    }
+    snd_pcm_close(pcm);
+    return true;
 }

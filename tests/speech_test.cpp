@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include "fake_platform.h"
+#include "helpers.h"
+#include "speech/phrases.h"
+#include "speech/speaker.h"
+
+namespace {
+
+std::string both(const char* name, int limit, double km, bool tooFast)
+{
+    return approachPhrase(*phraseTable("de"), name, limit, km, tooFast) + " | " +
+           approachPhrase(*phraseTable("en"), name, limit, km, tooFast);
+}
+
+// Each kind of the importer's names, and names of no kind, in both languages.
+TEST(Phrases, WhatHowFarAndTheLimitInBothLanguages)
+{
+    const struct {
+        const char* name;
+        int limit;  // the POI's own
+        double km;
+        bool tooFast;
+        const char* said;
+    } rows[] = {
+        {"fixed_50", 50, 0.3, false, "Blitzer in 300 Metern, 50 | Speed camera in 300 metres, limit 50"},
+        {"cam_30", 0, 0.148, true, "Blitzer in 150 Metern, 30, zu schnell | Speed camera in 150 metres, limit 30, too fast"},
+        {"MOBILE_80", 70, 1.0, false, "Mobiler Blitzer in einem Kilometer, 70 | Mobile speed camera in 1 kilometre, limit 70"},
+        {"redlight", 0, 0.047, false, "Ampelblitzer in 50 Metern | Red light camera in 50 metres"},
+        {"redlight_speed_80", 80, 1.6, false,
+         "Ampel- und Tempoblitzer in 1,5 Kilometern, 80 | Red light and speed camera in 1.5 kilometres, limit 80"},
+        {"section_100", 100, 0.3, true,
+         "Abschnittskontrolle in 300 Metern, 100, zu schnell | Section control in 300 metres, limit 100, too fast"},
+        {"poi_17", 0, 0.3, false, "poi 17 in 300 Metern | poi 17 in 300 metres"},
+        {"fixed_speed", 0, 0.3, false, "fixed speed in 300 Metern | fixed speed in 300 metres"},
+        {"A7km12", 0, 0.3, false, "A 7 km 12 in 300 Metern | A 7 km 12 in 300 metres"},
+    };
+    for (const auto& r : rows) EXPECT_EQ(both(r.name, r.limit, r.km, r.tooFast), r.said) << r.name;
+}
+
+TEST(Phrases, DistancesAsPeopleSayThem)
+{
+    const double km[] = {0.0, 0.004, 0.044, 0.094, 0.0951, 0.374, 0.376, 0.974, 0.976, 1.24, 9.74, 9.76, 12.4};
+    const int metres[] = {10, 10, 40, 90, 100, 350, 400, 950, 1000, 1000, 9500, 10000, 12000};
+    for (size_t i = 0; i < std::size(km); ++i) EXPECT_EQ(roundedMetres(km[i]), metres[i]) << km[i];
+}
+
+TEST(Phrases, Sections)
+{
+    for (const char* language : {"de", "en"}) {
+        const PhraseTable& t = *phraseTable(language);
+        std::string said = sectionEnteredPhrase(t, 2.1, 80) + " | " + sectionOverPhrase(t, 90, 74) + " | " +
+                           sectionOverPhrase(t, 95, -1) + " | " + sectionLeftPhrase(t, 78);
+        EXPECT_EQ(said, language[0] == 'd' ? "Abschnittskontrolle, 2 Kilometer, 80 | Durchschnitt 90, erlaubt noch 74 | "
+                                             "Durchschnitt 95, nicht mehr zu halten | Abschnittsende, Durchschnitt 78"
+                                           : "Section control, 2 kilometres, limit 80 | Average 90, allowed 74 from here | "
+                                             "Average 95, the limit can no longer be kept | End of section, average 78");
+    }
+    EXPECT_EQ(phraseTable("fr"), nullptr);
+}
+
+void pattern(void*) { PlaySoundA("sounds\\ding.wav", nullptr, SND_FILENAME | SND_ASYNC); }
+
+// Phrases wait for their patterns' ends (held threads); what is no longer
+// true by then is dropped: the same POI's next level, a POI passed or gone
+// from sight. Another POI's phrase and a section's stay.
+TEST(Speaker, DropsWhatIsNoLongerTrue)
+{
+    Logged here;
+    fake::state.holdThreads = true;
+    Speaker speaker;
+    std::string why;
+    ASSERT_TRUE(speaker.start("de", why));
+    SpeechSubject a{"A", 9, 53}, b{"B", 9, 53.1}, c{"C", 9, 53.2}, section{"S", 9, 53.3, false};
+    speaker.say(pattern, a, 0.3, "A 300");
+    speaker.say(pattern, b, 0.3, "B 300");
+    speaker.say(pattern, c, 0.3, "C 300");
+    speaker.say(pattern, section, 0, "S");
+    speaker.say(pattern, a, 0.15, "A 150");
+    auto kmTo = [](double a, double b) {
+        return [=](const SpeechSubject& s) { return s.name == "A" ? a : s.name == "B" ? b : -1.0; };
+    };
+    speaker.follow(kmTo(0.14, 0.05));
+    speaker.follow(kmTo(0.13, 0.071));  // B passed: 21 m beyond its closest
+    for (auto& [procedure, argument] : fake::state.held) procedure(argument);
+    std::string news;
+    for (const SpeechNews& n : speaker.news()) news += (n.said ? "said " : "dropped ") + n.text + ", ";
+    EXPECT_EQ(news, "dropped A 300, dropped C 300, dropped B 300, said S, said A 150, ");
+    EXPECT_EQ(fake::callsNamed("speechPlay"), (std::vector<std::string>{"speechPlay S", "speechPlay A 150"}));
+    EXPECT_EQ(fake::callsNamed("speechForget").size(), 3u);
+    EXPECT_EQ(fake::callsNamed("PlaySoundA").size(), 5u);  // every pattern played whole
+}
+
+TEST(Speaker, NoVoiceNoSpeech)
+{
+    Logged here;
+    fake::state.failing.insert("speechStart");
+    Speaker speaker;
+    std::string why;
+    EXPECT_FALSE(speaker.start("de", why));
+    EXPECT_EQ(why, "no voice for de");
+    EXPECT_FALSE(speaker.start("fr", why));
+    EXPECT_EQ(why, "no phrases for fr (there are de, en)");
+    EXPECT_FALSE(speaker.on());
+}
+
+}  // namespace
