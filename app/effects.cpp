@@ -16,6 +16,28 @@ void (*patternOf(AlarmLevel level))(void*)
     return level == kAlarm4 ? playAlarm4 : level == kAlarm2 ? playAlarm2 : playAlarm1;
 }
 
+// A pattern's phrase (speech=LANGUAGE): the POI with its distance, its limit
+// and, at the second and last level, whether the car is over it; or the
+// section event.
+std::string phraseOf(const PhraseTable& t, const Sounding& what)
+{
+    if (what.poi) {
+        const Poi& poi = *what.poi->poi;
+        return approachPhrase(t, poi.name, poi.limitKmh, what.poi->km, what.poi->level == kAlarm1 ? -1 : what.kmh);
+    }
+    const SectionEvent& e = *what.section;
+    int average = static_cast<int>(e.averageKmh + 0.5);
+    if (e.kind == SectionEvent::kEntered) return sectionEnteredPhrase(t, e.section->lengthKm, e.section->limitKmh);
+    if (e.kind == SectionEvent::kOverLimit) return sectionOverPhrase(t, average, e.allowedKmh < 0 ? -1 : static_cast<int>(e.allowedKmh));
+    return sectionLeftPhrase(t, average);
+}
+
+SpeechSubject subjectOf(const Sounding& what)
+{
+    if (what.poi) return {what.poi->poi->name, what.poi->poi->length, what.poi->poi->wide, true};
+    return {what.section->section->name, 0, 0, false};
+}
+
 }  // namespace
 
 void Effects::of(const ProximityReport& report, double kmh)
@@ -23,6 +45,13 @@ void Effects::of(const ProximityReport& report, double kmh)
     for (const PoiFinding& found : report.findings) of(found, report, kmh);
     if (report.withinSearch >= 0)
         logDetail(log, "%d POIs are in the radius of %dkm\n", report.withinSearch, static_cast<int>(kSearchRadiusKm));
+    if (!speaker.on()) return;
+    speaker.follow([&](const SpeechSubject& s) {
+        for (const PoiFinding& f : report.findings)
+            if (s.name == f.poi->name && s.length == f.poi->length && s.wide == f.poi->wide) return f.km;
+        return -1.0;
+    });
+    spoken();
 }
 
 void Effects::of(const PoiFinding& found, const ProximityReport& report, double kmh)
@@ -43,13 +72,14 @@ void Effects::of(const PoiFinding& found, const ProximityReport& report, double 
     }
     if (found.level != kNoAlarm) {
         track.warning(found.level == kAlarm4 ? 3 : found.level, found.km, poi.name, poi.length, poi.wide, poi.limitKmh);
-        sound({patternOf(found.level), &found, nullptr});
+        sound({patternOf(found.level), &found, nullptr, kmh});
     }
 }
 
 void Effects::of(const std::vector<SectionEvent>& events)
 {
     for (const SectionEvent& e : events) of(e);
+    if (!events.empty()) spoken();
 }
 
 void Effects::of(const SectionEvent& e)
@@ -60,7 +90,7 @@ void Effects::of(const SectionEvent& e)
     switch (e.kind) {
     case SectionEvent::kEntered:
         logMessage(log, "Entering section %s: %.1f km, limit %d km/h\n", s.name, s.lengthKm, s.limitKmh);
-        return sound({playAlarm1, nullptr, &e});
+        return sound({playAlarm1, nullptr, &e, -1});
     case SectionEvent::kOverLimit:
         if (e.allowedKmh >= 0)
             logMessage(log, "Section %s: at this speed the average ends at %d km/h, over the limit of %d km/h; "
@@ -70,11 +100,11 @@ void Effects::of(const SectionEvent& e)
             logMessage(log, "Section %s: at this speed the average ends at %d km/h, over the limit of %d km/h "
                             "whatever the speed now\n",
                        s.name, average, s.limitKmh);
-        return sound({playWarning, nullptr, &e});
+        return sound({playWarning, nullptr, &e, -1});
     case SectionEvent::kLeft:
         logMessage(log, "Leaving section %s: average %d km/h over %.1f km, limit %d km/h\n", s.name, average, e.drivenKm,
                    s.limitKmh);
-        return sound({playAlarm1, nullptr, &e});
+        return sound({playAlarm1, nullptr, &e, -1});
     case SectionEvent::kLeftOnTheWay:
         logMessage(log, "Left section %s on the way after %.1f km, average %d km/h\n", s.name, e.drivenKm, average);
         return;
@@ -85,5 +115,21 @@ void Effects::of(const SectionEvent& e)
     }
 }
 
-// Each pattern on a thread of its own, so that nothing waits for a sound.
-void Effects::sound(const Sounding& what) { _beginthread(what.pattern, 0, nullptr); }
+// Each pattern on a thread of its own, so that nothing waits for a sound;
+// its phrase follows it there.
+void Effects::sound(const Sounding& what)
+{
+    if (!speaker.on()) {
+        _beginthread(what.pattern, 0, nullptr);
+        return;
+    }
+    speaker.say(what.pattern, subjectOf(what), what.poi ? what.poi->km : 0, phraseOf(speaker.phrases(), what));
+}
+
+void Effects::spoken()
+{
+    for (const SpeechNews& n : speaker.news()) {
+        logMessage(log, n.said ? "(speech: %s)\n" : "(speech dropped: %s)\n", n.text.c_str());
+        if (n.said) track.spoken(n.text.c_str());
+    }
+}

@@ -11,6 +11,7 @@
 #include "alarm/sections.h"
 #include "log/log.h"
 #include "log/track.h"
+#include "speech/speaker.h"
 
 // A pattern to play and what it is about: a POI that reached a level, or a
 // section event.
@@ -18,17 +19,21 @@ struct Sounding {
     void (*pattern)(void*);
     const PoiFinding* poi;
     const SectionEvent* section;
+    double kmh;  // the speed the rules were given, -1 when unknown
 };
 
 class Effects {
 public:
     // The log is the application's, which is set after construction.
-    Effects(Log*& log, TrackLog& track) : log(log), track(track) {}
+    Effects(Log*& log, TrackLog& track, Speaker& speaker) : log(log), track(track), speaker(speaker) {}
 
     // A proximity walk's findings at the speed the rules were given (km/h).
     void of(const ProximityReport& report, double kmh);
     // The car's way through the average-speed sections at one position.
     void of(const std::vector<SectionEvent>& events);
+    // What the speaker said or dropped since: "(speech: ...)" lines, and
+    // what it said on the track.
+    void spoken();
 
 private:
     void of(const PoiFinding& found, const ProximityReport& report, double kmh);
@@ -37,4 +42,5 @@ private:
 
     Log*& log;
     TrackLog& track;
+    Speaker& speaker;
 };

@@ -29,7 +29,7 @@ double fixUtc(const RmcFix& fix)
 
 }  // namespace
 
-CPoiGuard::CPoiGuard() : poiList(nullptr), log(nullptr), effects(log, track) { setDefaults(); }
+CPoiGuard::CPoiGuard() : poiList(nullptr), log(nullptr), effects(log, track, speaker) { setDefaults(); }
 
 // The POI block is the only thing the object owns.
 CPoiGuard::~CPoiGuard() { free(poiList); }

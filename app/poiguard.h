@@ -14,6 +14,7 @@
 #include "poi/poi.h"
 #include "poi/reload.h"
 #include "serial/source.h"
+#include "speech/speaker.h"
 
 class NmeaSource;
 
@@ -132,6 +133,7 @@ public:
     Coast coast;
     SectionWatch sections;
     TrackLog track;
+    Speaker speaker;
     Effects effects;
 };
 

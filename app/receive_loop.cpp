@@ -102,6 +102,7 @@ int CPoiGuard::readPass(ReceiveState& st)
 
     if (settings.coastSeconds) carryOn();
     if (track.on()) track.tick(static_cast<long long>(GetTickCount64()));
+    if (speaker.on()) effects.spoken();  // phrases said since, on the pattern threads
     if (reloadRequested()) askForReload("Asked for a reload");
     int now = secondsSinceStart();
     if (reload.changeSettled(now)) askForReload("The POI list has changed");

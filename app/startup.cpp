@@ -140,6 +140,9 @@ int CPoiGuard::start(NmeaSource*& source)
     if (settings.logKeepDays) log->setKeepDays(settings.logKeepDays);
     log->setQuietConsole(settings.quietConsole);
     if (settings.trackLog) track.start(settings.logKeepDays);
+    std::string why;
+    if (settings.speech[0] && !speaker.start(settings.speech, why))
+        logMessage(log, "Speech off: %s; the warnings sound as without it\n", why.c_str());
     return loadList();
 }
 

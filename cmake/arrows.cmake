@@ -3,7 +3,7 @@
 # by the include check (cmake/include_rules.cmake).
 set(POIGUARD_MODULES log config gps poi alarm speech serial app)
 set(POIGUARD_USES_log "")
-set(POIGUARD_USES_config log)
+set(POIGUARD_USES_config log speech)
 set(POIGUARD_USES_gps poi)
 set(POIGUARD_USES_poi log)
 set(POIGUARD_USES_alarm poi)

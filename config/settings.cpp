@@ -7,6 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include "speech/phrases.h"
 
 namespace {
 
@@ -67,6 +70,19 @@ Setting comPortRow()
     return row;
 }
 
+const char* refuseLanguage(const char* value)
+{
+    static const std::string allowed = std::string("give one of ") + phraseLanguages();
+    return phraseTable(value) ? nullptr : allowed.c_str();
+}
+
+Setting speechRow()
+{
+    Setting row{"speech", Setting::kText, false, nullptr, nullptr, &S::speech};
+    row.refuse = refuseLanguage;
+    return row;
+}
+
 Setting gpsdRow()
 {
     Setting row{"gpsd", Setting::kText, false, nullptr, nullptr, &S::gpsd};
@@ -97,6 +113,7 @@ const Setting kSettings[kSettingCount] = {
     later("quietConsole", Setting::kSwitch, &S::quietConsole, kTrueOrFalse),
     later("coastSeconds", Setting::kWhole, &S::coastSeconds, "give whole seconds from 1 to 600", 1, kMaxCoastSeconds),
     later("trackLog", Setting::kSwitch, &S::trackLog, kTrueOrFalse),
+    speechRow(),
     gpsdRow(),
 };
 

@@ -42,6 +42,7 @@ enum SettingId {
     kQuietConsole,
     kCoastSeconds,
     kTrackLog,
+    kSpeech,
     kGpsd,
     kSettingCount
 };
@@ -72,6 +73,8 @@ struct Settings {
     int quietConsole = 0;
     int coastSeconds = 0;  // 0: no position is estimated without a fix
     int trackLog = 0;  // the drive written to logs\track_YYYYMMDD.csv
+    // speech=de: the warnings spoken in a language of speech/phrases.cpp; empty: sounds alone.
+    char speech[kTextSize] = "";
     // gpsd=HOST or HOST:PORT: positions from gpsd instead of a serial port.
     char gpsd[kTextSize] = "";
 

@@ -121,6 +121,11 @@ void TrackLog::section(const char* event, const char* name, int averageKmh, int 
     write("S", rest);
 }
 
+void TrackLog::spoken(const char* text)
+{
+    if (started && lastUtc >= 0) write("V", text);
+}
+
 void TrackLog::write(const char* kind, const char* rest)
 {
     // A new day moves on to that day's file, as the daily log does.

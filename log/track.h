@@ -8,6 +8,7 @@
 //     P  a POI came in reach (once a file):  limit, its length, wide, name
 //     W  a warning sounded:  level 1-3, km to the POI, limit, its length, wide, name
 //     S  a section event:  entered/over/left/away, average km/h, limit, km driven, name
+//     V  a phrase said after a warning (speech=de):  its text
 //
 // Names come last and may hold commas. Every line is flushed as written and
 // the file synced to the disk at most a second later, so that a power cut
@@ -32,6 +33,7 @@ public:
     void poiInReach(const char* name, double length, double wide, int limit);
     void warning(int level, double km, const char* name, double length, double wide, int limit);
     void section(const char* event, const char* name, int averageKmh, int limitKmh, double km);
+    void spoken(const char* text);
     // Called often: syncs what waits for it once its second is over.
     void tick(long long nowMs);
 

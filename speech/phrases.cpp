@@ -111,14 +111,14 @@ std::string whatItIs(const PhraseTable& t, const char* name, int* limitKmh)
     return spoken;
 }
 
-std::string approachPhrase(const PhraseTable& t, const char* name, int limitKmh, double km, bool tooFast)
+std::string approachPhrase(const PhraseTable& t, const char* name, int limitKmh, double km, double kmh)
 {
     int named = 0;
     std::string what = whatItIs(t, name, &named);
     std::string phrase = format(t.approach, what.c_str(), distanceWords(t, km, true).c_str());
     if (limitKmh <= 0) limitKmh = named;
     if (limitKmh > 0) phrase += format(t.limit, limitKmh);
-    if (tooFast) phrase += t.tooFast;
+    if (limitKmh > 0 && kmh > limitKmh) phrase += t.tooFast;
     return phrase;
 }
 

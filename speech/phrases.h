@@ -53,8 +53,9 @@ std::string distanceWords(const PhraseTable& t, double km, bool afterIn);
 std::string whatItIs(const PhraseTable& t, const char* name, int* limitKmh);
 
 // "Blitzer in 300 Metern, 50, zu schnell": a POI at a level. The POI's own
-// limit first, else the one its name carries.
-std::string approachPhrase(const PhraseTable& t, const char* name, int limitKmh, double km, bool tooFast);
+// limit first, else the one its name carries; too fast when kmh is over it
+// (-1: not said).
+std::string approachPhrase(const PhraseTable& t, const char* name, int limitKmh, double km, double kmh);
 std::string sectionEnteredPhrase(const PhraseTable& t, double lengthKm, int limitKmh);
 // allowedKmh < 0: no speed keeps the limit any more.
 std::string sectionOverPhrase(const PhraseTable& t, int averageKmh, int allowedKmh);

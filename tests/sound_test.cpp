@@ -91,7 +91,7 @@ TEST(Speech, EveryPhraseOfBothTablesSynthesized)
         const PhraseTable& t = speaker.phrases();
         std::vector<std::string> said = {sectionEnteredPhrase(t, 2, 80), sectionOverPhrase(t, 90, 75),
                                          sectionOverPhrase(t, 90, -1), sectionLeftPhrase(t, 78)};
-        for (const char* code : kKindCodes) said.push_back(approachPhrase(t, code, 50, 0.3, true));
+        for (const char* code : kKindCodes) said.push_back(approachPhrase(t, code, 50, 0.3, 80));
         for (const std::string& text : said) {
             double seconds = synthesizeSpeech(text).size() / static_cast<double>(speechRate());
             EXPECT_TRUE(seconds > text.size() / 25.0 && seconds < text.size() / 6.0) << text << ": " << seconds << " s";

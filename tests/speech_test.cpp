@@ -7,10 +7,10 @@
 
 namespace {
 
-std::string both(const char* name, int limit, double km, bool tooFast)
+std::string both(const char* name, int limit, double km, double kmh)
 {
-    return approachPhrase(*phraseTable("de"), name, limit, km, tooFast) + " | " +
-           approachPhrase(*phraseTable("en"), name, limit, km, tooFast);
+    return approachPhrase(*phraseTable("de"), name, limit, km, kmh) + " | " +
+           approachPhrase(*phraseTable("en"), name, limit, km, kmh);
 }
 
 // Each kind of the importer's names, and names of no kind, in both languages.
@@ -20,22 +20,22 @@ TEST(Phrases, WhatHowFarAndTheLimitInBothLanguages)
         const char* name;
         int limit;  // the POI's own
         double km;
-        bool tooFast;
+        double kmh;  // -1: not compared
         const char* said;
     } rows[] = {
-        {"fixed_50", 50, 0.3, false, "Blitzer in 300 Metern, 50 | Speed camera in 300 metres, limit 50"},
-        {"cam_30", 0, 0.148, true, "Blitzer in 150 Metern, 30, zu schnell | Speed camera in 150 metres, limit 30, too fast"},
-        {"MOBILE_80", 70, 1.0, false, "Mobiler Blitzer in einem Kilometer, 70 | Mobile speed camera in 1 kilometre, limit 70"},
-        {"redlight", 0, 0.047, false, "Ampelblitzer in 50 Metern | Red light camera in 50 metres"},
-        {"redlight_speed_80", 80, 1.6, false,
+        {"fixed_50", 50, 0.3, 50, "Blitzer in 300 Metern, 50 | Speed camera in 300 metres, limit 50"},
+        {"cam_30", 0, 0.148, 31, "Blitzer in 150 Metern, 30, zu schnell | Speed camera in 150 metres, limit 30, too fast"},
+        {"MOBILE_80", 70, 1.0, 70, "Mobiler Blitzer in einem Kilometer, 70 | Mobile speed camera in 1 kilometre, limit 70"},
+        {"redlight", 0, 0.047, 60, "Ampelblitzer in 50 Metern | Red light camera in 50 metres"},
+        {"redlight_speed_80", 80, 1.6, -1,
          "Ampel- und Tempoblitzer in 1,5 Kilometern, 80 | Red light and speed camera in 1.5 kilometres, limit 80"},
-        {"section_100", 100, 0.3, true,
+        {"section_100", 100, 0.3, 120,
          "Abschnittskontrolle in 300 Metern, 100, zu schnell | Section control in 300 metres, limit 100, too fast"},
-        {"poi_17", 0, 0.3, false, "poi 17 in 300 Metern | poi 17 in 300 metres"},
-        {"fixed_speed", 0, 0.3, false, "fixed speed in 300 Metern | fixed speed in 300 metres"},
-        {"A7km12", 0, 0.3, false, "A 7 km 12 in 300 Metern | A 7 km 12 in 300 metres"},
+        {"poi_17", 0, 0.3, 90, "poi 17 in 300 Metern | poi 17 in 300 metres"},
+        {"fixed_speed", 0, 0.3, -1, "fixed speed in 300 Metern | fixed speed in 300 metres"},
+        {"A7km12", 0, 0.3, -1, "A 7 km 12 in 300 Metern | A 7 km 12 in 300 metres"},
     };
-    for (const auto& r : rows) EXPECT_EQ(both(r.name, r.limit, r.km, r.tooFast), r.said) << r.name;
+    for (const auto& r : rows) EXPECT_EQ(both(r.name, r.limit, r.km, r.kmh), r.said) << r.name;
 }
 
 TEST(Phrases, DistancesAsPeopleSayThem)
@@ -102,6 +102,45 @@ TEST(Speaker, NoVoiceNoSpeech)
     EXPECT_FALSE(speaker.start("fr", why));
     EXPECT_EQ(why, "no phrases for fr (there are de, en)");
     EXPECT_FALSE(speaker.on());
+}
+
+// A drive at 60 km/h past a camera with a limit of 50: each level's phrase
+// on the console after its near line, too fast at the second and last.
+TEST(Speech, ThePhrasesOfADriveOnTheConsole)
+{
+    Guarded g;
+    std::string why;
+    ASSERT_TRUE(g.guard.speaker.start("de", why));
+    givePois(g.guard, {{9, 53, "fixed_50"}});
+    g.guard.poiList[0].limitKmh = 50;
+    g.guard.PoiListSorted = 1;
+    g.guard.rules.moving(60, 0);
+    std::string said;
+    for (double km : {0.29, 0.14, 0.04}) {
+        g.guard.checkAlarms(9, wideNorthOf(53, -km));
+        std::string out = g.console.take();
+        said += out.substr(out.find("(speech"));
+    }
+    EXPECT_EQ(said, "(speech: Blitzer in 300 Metern, 50)\n(speech: Blitzer in 150 Metern, 50, zu schnell)\n"
+                    "(speech: Blitzer in 40 Metern, 50, zu schnell)\n");
+}
+
+// No voice: one line why, then the warnings as without speech; a language
+// without phrases stops start-up as any refused value does.
+TEST(Speech, FailingSpeechLeavesTheSounds)
+{
+    Guarded g;
+    fake::state.failing.insert("speechStart");
+    writeFile("builtin-poi.csv", "9.1, 53.0, A\n");
+    writeFile("config.txt", "startProgram=true\ncomPort=2\nspeech=de\n");
+    fake::state.escapeAfterPauses = 0;
+    EXPECT_THROW(g.guard.run(&g.log), fake::Escape);
+    EXPECT_NE(g.console.take().find("speech=de\nSpeech off: no voice for de; the warnings sound as without it\n"), std::string::npos);
+    EXPECT_FALSE(g.guard.speaker.on());
+    Settings s;
+    writeFile("config.txt", "speech=fr\n");
+    readSettings("config.txt", s);
+    EXPECT_STREQ(s.refused[kSpeech], "give one of de, en");
 }
 
 }  // namespace
