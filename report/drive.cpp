@@ -81,6 +81,15 @@ bool readRecord(const std::string& line, Drive& drive)
     double utc, length, wide;
     if (!utcOf(f[0], utc)) return false;
     char kind = f[1][0];
+    if (kind == 'V') {  // the phrase of the warning written before it
+        f = split(line, 5);
+        for (auto e = drive.events.rbegin(); e != drive.events.rend() && f.size() == 5; ++e)
+            if (e->kind != 'P') {
+                if (e->said.empty()) e->said = f[4];
+                break;
+            }
+        return f.size() == 5;
+    }
     const size_t count[] = {6, 8, 10, 9};  // F/E, P, W, S
     const char* kinds = "FPWS";
     const char* k = strchr(kinds, kind == 'E' ? 'F' : kind);
@@ -93,7 +102,7 @@ bool readRecord(const std::string& line, Drive& drive)
         drive.points.push_back(p);
         return true;
     }
-    TrackEvent e{kind, utc, f[0], length, wide, 0, 0, 0, 0, 0, "", 0, f.back(), -1, 0};
+    TrackEvent e{kind, utc, f[0], length, wide, 0, 0, 0, 0, 0, "", 0, f.back(), -1, 0, ""};
     bool ok = kind == 'P'   ? whole(f[4], e.limit) && place(f[5], f[6], e.poiLength, e.poiWide)
               : kind == 'W' ? whole(f[4], e.level) && e.level >= 1 && e.level <= 3 && number(f[5], e.km) &&
                                   whole(f[6], e.limit) && place(f[7], f[8], e.poiLength, e.poiWide)

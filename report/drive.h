@@ -29,6 +29,7 @@ struct TrackEvent {
     std::string name;
     double kmh;    // the car's speed then (-1 unknown)
     double along;  // km along the drive
+    std::string said;  // W, S: the phrase said after it (speech=de), from its V record
 };
 
 struct Drive {

@@ -172,6 +172,7 @@ std::string eventsJson(const std::vector<TrackEvent>& events)
             out += ",\"plon\":" + fixed(e.poiLength, 6) + ",\"plat\":" + fixed(e.poiWide, 6);
         else
             out += ",\"event\":" + json(e.event) + ",\"avg\":" + std::to_string(e.average) + ",\"km\":" + fixed(e.km, 2);
+        if (!e.said.empty()) out += ",\"said\":" + json(e.said);
         out += "}";
     }
     return out + "]";

@@ -24,6 +24,8 @@ check "the phrases on the console" test "$(grep '^(speech' "$out" | tr '\n' '|')
 check "each phrase starts after its pattern: 2 dings of the first data, 1, 2, 4 and the warning" \
     test "$(sed 's/^(sound.*/s/; s/^(speech.*/V/' "$dir/de/err.txt" | tr -d '\n')" = "sssVssVsssssV"
 check "the track holds the phrases" test "$(grep -c ',V,.*Blitzer in' "$dir"/de/logs/track_*.csv)" = 3
+"$bin/poiguard-report" --html "$dir/de.html" "$dir"/de/logs/track_*.csv > /dev/null
+check "the report lists what was said at its warning" grep -q '"level":2,.*"said":"Blitzer in 150 Metern, 50, zu schnell"' "$dir/de.html"
 # The phrases are most of what was played: more than 3 s of samples at eSpeak's 22050 Hz.
 check "the sound card got the phrases" test "$(stat -c %s "$dir/de/played.raw")" -gt $((3 * 22050 * 2))
 [ $fail -eq 0 ] || cat "$out" "$dir/de/err.txt" | grep -v '^nearest\|^length' | head -60
