@@ -1,6 +1,20 @@
 #include "speaker.h"
 
+#include <mutex>
+
 #include "platform.h"
+
+struct Speaker::Inside {
+    struct Waiting {
+        int phrase;
+        SpeechSubject about;
+        double closestKm;
+        std::string text;
+    };
+    std::mutex mutex;
+    std::vector<Waiting> waiting;
+    std::vector<SpeechNews> told;
+};
 
 namespace {
 
@@ -25,6 +39,9 @@ bool same(const SpeechSubject& a, const SpeechSubject& b)
 
 }  // namespace
 
+Speaker::Speaker() : inside(new Inside) {}
+Speaker::~Speaker() { delete inside; }
+
 bool Speaker::start(const char* language, std::string& why)
 {
     const PhraseTable* t = phraseTable(language);
@@ -40,19 +57,19 @@ void Speaker::say(void (*pattern)(void*), const SpeechSubject& about, double km,
 {
     int phrase = speechPrepare(text.c_str());
     {
-        std::lock_guard<std::mutex> lock(mutex);
-        for (size_t i = waiting.size(); i-- > 0;)
-            if (same(waiting[i].about, about)) drop(i);
-        waiting.push_back({phrase, about, km, text});
+        std::lock_guard<std::mutex> lock(inside->mutex);
+        for (size_t i = inside->waiting.size(); i-- > 0;)
+            if (same(inside->waiting[i].about, about)) drop(i);
+        inside->waiting.push_back({phrase, about, km, text});
     }
     _beginthread(patternThenPhrase, 0, new Turn{this, pattern, phrase});
 }
 
 void Speaker::follow(const std::function<double(const SpeechSubject&)>& kmTo)
 {
-    std::lock_guard<std::mutex> lock(mutex);
-    for (size_t i = waiting.size(); i-- > 0;) {
-        Waiting& w = waiting[i];
+    std::lock_guard<std::mutex> lock(inside->mutex);
+    for (size_t i = inside->waiting.size(); i-- > 0;) {
+        Inside::Waiting& w = inside->waiting[i];
         if (!w.about.isPoi) continue;
         double km = kmTo(w.about);
         if (km < 0 || km > w.closestKm + kPassedKm) drop(i);
@@ -62,20 +79,20 @@ void Speaker::follow(const std::function<double(const SpeechSubject&)>& kmTo)
 
 std::vector<SpeechNews> Speaker::news()
 {
-    std::lock_guard<std::mutex> lock(mutex);
+    std::lock_guard<std::mutex> lock(inside->mutex);
     std::vector<SpeechNews> out;
-    out.swap(told);
+    out.swap(inside->told);
     return out;
 }
 
 void Speaker::turn(int phrase)
 {
-    std::lock_guard<std::mutex> lock(mutex);
-    for (size_t i = 0; i < waiting.size(); ++i) {
-        if (waiting[i].phrase != phrase) continue;
+    std::lock_guard<std::mutex> lock(inside->mutex);
+    for (size_t i = 0; i < inside->waiting.size(); ++i) {
+        if (inside->waiting[i].phrase != phrase) continue;
         speechPlay(phrase);
-        told.push_back({true, waiting[i].text});
-        waiting.erase(waiting.begin() + static_cast<long>(i));
+        inside->told.push_back({true, inside->waiting[i].text});
+        inside->waiting.erase(inside->waiting.begin() + static_cast<long>(i));
         return;
     }
 }
@@ -83,7 +100,7 @@ void Speaker::turn(int phrase)
 // Under the lock.
 void Speaker::drop(size_t i)
 {
-    speechForget(waiting[i].phrase);
-    told.push_back({false, waiting[i].text});
-    waiting.erase(waiting.begin() + static_cast<long>(i));
+    speechForget(inside->waiting[i].phrase);
+    inside->told.push_back({false, inside->waiting[i].text});
+    inside->waiting.erase(inside->waiting.begin() + static_cast<long>(i));
 }

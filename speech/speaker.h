@@ -6,7 +6,6 @@
 #pragma once
 
 #include <functional>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -29,6 +28,11 @@ struct SpeechNews {
 
 class Speaker {
 public:
+    Speaker();
+    ~Speaker();
+    Speaker(const Speaker&) = delete;
+    Speaker& operator=(const Speaker&) = delete;
+
     // speech=LANGUAGE: its table and the system's voice. False, with why,
     // when it cannot speak; the program then warns with its sounds alone.
     bool start(const char* language, std::string& why);
@@ -48,16 +52,12 @@ public:
     void turn(int phrase);
 
 private:
-    struct Waiting {
-        int phrase;
-        SpeechSubject about;
-        double closestKm;
-        std::string text;
-    };
+    // The phrases waiting for their turns and the news, behind a lock; kept
+    // out of this header, whose lock's header would declare the Windows
+    // thread call the tests' platform stands in for.
+    struct Inside;
     void drop(size_t i);
 
     const PhraseTable* table = nullptr;
-    std::mutex mutex;
-    std::vector<Waiting> waiting;
-    std::vector<SpeechNews> told;
+    Inside* inside;
 };
