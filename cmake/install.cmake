@@ -4,10 +4,14 @@
 #   /usr/libexec/poiguard/{import-pois,overpass.sh,read-pois}  the import script, its download and its reader
 #   /usr/share/poiguard/sounds/{ding,Achtung}.wav   made by soundgen at build time
 #   /usr/share/poiguard/poiguard.style               gpsbabel style of the POI format
+#   /usr/libexec/poiguard/update                     the weekly download, as its service runs it
 #   /etc/poiguard/config.txt                         commented sample, a conffile
-#   /etc/poiguard/vodudo/gefahr.csv                  the built-in list (POIGUARD_BUILTIN_POI), empty
 #   /etc/poiguard/update.conf                        the area of the weekly download, a conffile
+#   /usr/share/poiguard/gefahr.csv.empty             the empty list the package's postinst puts at
+#                                                    /etc/poiguard/vodudo/gefahr.csv (POIGUARD_BUILTIN_POI)
+#                                                    once: data, never a conffile
 #   /lib/systemd/system/poiguard.service, poiguard-update.{service,timer}
+#   /lib/sysusers.d/poiguard.conf, /lib/tmpfiles.d/poiguard.conf   the service's user and log folder
 #   /usr/share/doc/poiguard/                         README, copyright, changelog, udev rule, gpsd drop-in
 include(GNUInstallDirs)
 
@@ -38,16 +42,26 @@ install(TARGETS poiguard poiguard-report RUNTIME DESTINATION ${CMAKE_INSTALL_BIN
 set(LIBEXEC_DIR ${CMAKE_INSTALL_LIBEXECDIR}/poiguard)
 install(PROGRAMS import/import-pois DESTINATION ${LIBEXEC_DIR})
 install(FILES import/overpass.sh DESTINATION ${LIBEXEC_DIR})
+install(PROGRAMS packaging/poiguard-update DESTINATION ${LIBEXEC_DIR} RENAME update)
 install(TARGETS read-pois RUNTIME DESTINATION ${LIBEXEC_DIR})
 file(CREATE_LINK ../${LIBEXEC_DIR}/import-pois ${CMAKE_BINARY_DIR}/poiguard-import-pois SYMBOLIC)
 install(FILES ${CMAKE_BINARY_DIR}/poiguard-import-pois DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${SOUNDS_DIR}/ding.wav ${SOUNDS_DIR}/Achtung.wav DESTINATION ${CMAKE_INSTALL_DATADIR}/poiguard/sounds)
 install(FILES import/poiguard.style DESTINATION ${CMAKE_INSTALL_DATADIR}/poiguard)
 install(FILES packaging/config.txt DESTINATION ${POIGUARD_SYSCONFDIR})
+# The built-in list is the user's data once there: an install never writes
+# over it. The package makes it in postinst from the empty one.
+install(FILES packaging/vodudo/gefahr.csv DESTINATION ${CMAKE_INSTALL_DATADIR}/poiguard RENAME gefahr.csv.empty)
 get_filename_component(BUILTIN_POI_DIR ${POIGUARD_BUILTIN_POI} DIRECTORY)
-install(FILES packaging/vodudo/gefahr.csv DESTINATION ${BUILTIN_POI_DIR})
+if(NOT POIGUARD_BUILTIN_POI MATCHES "^/etc/")
+  install(CODE "if(NOT EXISTS \"\$ENV{DESTDIR}${POIGUARD_BUILTIN_POI}\")
+    file(INSTALL ${CMAKE_SOURCE_DIR}/packaging/vodudo/gefahr.csv DESTINATION \"\$ENV{DESTDIR}${BUILTIN_POI_DIR}\")
+  endif()")
+endif()
 install(FILES packaging/poiguard.service packaging/poiguard-update.service packaging/poiguard-update.timer
         DESTINATION lib/systemd/system)
+install(FILES packaging/poiguard.sysusers DESTINATION lib/sysusers.d RENAME poiguard.conf)
+install(FILES packaging/poiguard.tmpfiles DESTINATION lib/tmpfiles.d RENAME poiguard.conf)
 install(FILES packaging/update.conf DESTINATION ${POIGUARD_SYSCONFDIR})
 install(FILES README.md packaging/copyright ${CHANGELOG_GZ} DESTINATION ${DOC_DIR})
 install(FILES packaging/99-poiguard-gps.rules packaging/gpsd.conf DESTINATION ${DOC_DIR}/examples)
@@ -70,7 +84,7 @@ country's cameras from OpenStreetMap's Overpass API, kept current weekly.")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "curl")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "curl, systemd")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gpsbabel, gpsd")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA

@@ -46,7 +46,7 @@ overpass_query() {
 # names the program.
 overpass_download() {
     local query=$1 url=$2 out=$3 agent=$4 try code wait rc
-    local progress=(--silent --show-error)
+    local progress=(--silent)  # curl's failures are said below, in a line of ours
     [ -t 2 ] && progress=(--progress-bar)  # on a terminal; quiet in a service
     for try in $(seq "$overpass_tries"); do
         rc=0

@@ -20,6 +20,11 @@ state=/var/lib/systemd/deb-systemd-helper-enabled
 check "the service is enabled on install" test "$(readlink "$wants")" = /lib/systemd/system/poiguard.service
 check "the helpers recorded its links" grep -qx "$wants" "$state/poiguard.service.dsh-also"
 check "the unit passes systemd-analyze verify" systemd-analyze verify /lib/systemd/system/poiguard.service
+# The list is data: made once by the package, never a conffile dpkg asks about.
+check "conffiles: config.txt and update.conf only" \
+    test "$(dpkg-query -W -f='${Conffiles}' poiguard | awk 'NF {print $1}' | tr '\n' ' ')" = "/etc/poiguard/config.txt /etc/poiguard/update.conf "
+check "the empty list is made on install" grep -q "^% poiguard's POI list" /etc/poiguard/vodudo/gefahr.csv
+check "the service's user and its log folder (group adm)" test "$(stat -c %U:%G:%a /var/log/poiguard)" = poiguard:adm:2750
 for board in ttyS ttyUSB ttyACM ttyAMA ttyTHS ttymxc; do
     check "the service may open /dev/$board*" grep -qx "DeviceAllow=char-$board rw" /lib/systemd/system/poiguard.service
 done
@@ -40,10 +45,10 @@ rm -rf "$drop_in"
 poiguard-import-pois /etc/poiguard/vodudo/gefahr.csv "$here/../import/in.gpx" > /dev/null
 sed -i 's/^startProgram=false/startProgram=true/' /etc/poiguard/config.txt
 unit=/lib/systemd/system/poiguard.service
-chmod 755 "$dir" && mkdir -p "$dir/run" && chown nobody "$dir/run" && cd "$dir/run"
+chmod 755 "$dir" && mkdir -p "$dir/run" && chown poiguard "$dir/run" && cd "$dir/run"
 export POIGUARD_DEVICE=$dir/gps0
 sed -n 's/^ExecStartPre=//p' "$unit" | while read -r line; do eval "$line"; done
-as_service="chmod 666 \"\$(readlink -f COM1)\" && exec setpriv --reuid=nobody --regid=nogroup --clear-groups $(sed -n 's/^ExecStart=//p' "$unit")"
+as_service="chmod 666 \"\$(readlink -f COM1)\" && umask $(sed -n 's/^UMask=//p' "$unit") && exec setpriv --reuid=poiguard --regid=poiguard --clear-groups $(sed -n 's/^ExecStart=//p' "$unit")"
 # systemctl reload runs the unit's ExecReload line with the program's process as $MAINPID.
 export reload; reload=$(sed -n 's/^ExecReload=//p' "$unit")
 "$here/run-drive.sh" "$sim" "$dir/run" "$POIGUARD_DEVICE" 'grep -q "POI in the near 0.1" out.txt &&
@@ -58,29 +63,43 @@ check "systemctl reload reads the list again" \
     grep -q "SUCCESS Reloading POI list from /etc/poiguard/vodudo/gefahr.csv ... found 4 POIs, 1 of them already announced" out.txt
 check "the drive's track (trackLog=true) and its report" \
     bash -c 'poiguard-report --html drive.html --gpx drive.gpx logs/track_*.csv | grep -q "warnings" && grep -q "<svg id=\"map\"" drive.html'
-check "the report's man page" test -e /usr/share/man/man1/poiguard-report.1.gz
+check "the track in /var/log/poiguard, readable by the group adm" \
+    test "$(stat -c %G:%a /var/log/poiguard/track_*.csv)" = adm:640
+check "the report's man page shows where" bash -c 'zcat /usr/share/man/man1/poiguard-report.1.gz | grep -q /var/log/poiguard/track_'
 cd /
 
 # The weekly download: off until an area is set, then the timer's service run
-# once as systemd runs it, against a stand-in for the Overpass API.
+# as systemd runs it, against a stand-in for the Overpass API: at each boot
+# and every half hour, downloading when the last download is a week old.
 timer=/lib/systemd/system/poiguard-update
 check "the units of the weekly download pass systemd-analyze verify" systemd-analyze verify "$timer.service" "$timer.timer"
 check "the weekly download's timer is off after install" test ! -e /etc/systemd/system/timers.target.wants/poiguard-update.timer
+check "the timer: minutes after boot, every half hour, no day's delay" \
+    test "$(grep -E '^(OnBootSec|OnUnitInactiveSec|RandomizedDelaySec|Persistent|OnCalendar)=' "$timer.timer" | tr '\n' ' ')" = \
+    "OnBootSec=2min OnUnitInactiveSec=30min RandomizedDelaySec=1min "
+check "the service: after the network, one line a try" \
+    test "$(grep -E '^(After|SyslogLevel|LogLevelMax)=' "$timer.service" | tr '\n' ' ')" = "After=network-online.target SyslogLevel=notice LogLevelMax=notice "
 run_update() {
-    (set +u -a && . /etc/poiguard/update.conf && set +a &&
-        eval "$(sed -n "s/^ExecCondition=//p" "$timer.service")" && eval "$(sed -n 's/^ExecStart=//p' "$timer.service")")
+    (set +u -a && . /etc/poiguard/update.conf && set +a && export STATE_DIRECTORY=$dir/state &&
+        eval "$(sed -n 's/^ExecStart=//p' "$timer.service")")
 }
 check "no AREA: nothing downloaded, said so" test "$(run_update 2>&1)" = "No AREA in /etc/poiguard/update.conf: nothing to download"
+printf 'AREA=DE\nPOIGUARD_OVERPASS=http://127.0.0.1:9/api/interpreter\n' >> /etc/poiguard/update.conf
+check "offline: one line, the list as it was" test "$(run_update 2>&1)" = "import-pois: osm:DE: cannot connect to http://127.0.0.1:9/api/interpreter (no network, or the service is down); /etc/poiguard/vodudo/gefahr.csv is left as it was; next try in half an hour, or after the next boot"
 python3 "$here/../import/overpass_standin.py" "$dir/port" "$dir/queries" "$here/../import/overpass.osm" ok &
 wait_for "[ -s '$dir/port' ]"
-printf 'AREA=DE\nPOIGUARD_OVERPASS=http://127.0.0.1:%s/api/interpreter\n' "$(cat "$dir/port")" >> /etc/poiguard/update.conf
+printf 'POIGUARD_OVERPASS=http://127.0.0.1:%s/api/interpreter\n' "$(cat "$dir/port")" >> /etc/poiguard/update.conf
 check "with AREA=DE: the list downloaded over the built-in one" run_update
 check "the downloaded list is the answer's" grep -q "^8.900000, 53.100000, Weserbrücke$" /etc/poiguard/vodudo/gefahr.csv
+check "half an hour later: not due, nothing asked" test -z "$(run_update 2>&1)" -a "$(grep -c "^poiguard-import-pois/" "$dir/queries")" = 1
+touch -d '7 days ago' "$dir/state/last-download"
+check "a week later: downloaded again" run_update
 kill %% 2>/dev/null || true
 
 dpkg -r poiguard > /dev/null
-check "removed: only the configuration is left" test "$(while read -r f; do [ -e "$f" ] && echo "$f"; done < "$dir/files" | tr '\n' ' ')" = "/etc/poiguard/config.txt /etc/poiguard/update.conf /etc/poiguard/vodudo/gefahr.csv "
+check "removed: only the configuration is left" test "$(while read -r f; do [ -e "$f" ] && echo "$f"; done < "$dir/files" | tr '\n' ' ')" = "/etc/poiguard/config.txt /etc/poiguard/update.conf "
+check "removed: the list and the drives stay" test -s /etc/poiguard/vodudo/gefahr.csv -a -n "$(ls /var/log/poiguard)"
 dpkg --purge poiguard > /dev/null
-check "purged: nothing is left" test -z "$(while read -r f; do [ -e "$f" ] && echo "$f"; done < "$dir/files"; ls -d /etc/poiguard /usr/share/poiguard /usr/share/doc/poiguard 2>/dev/null)"
+check "purged: nothing is left" test -z "$(while read -r f; do [ -e "$f" ] && echo "$f"; done < "$dir/files"; ls -d /etc/poiguard /usr/share/poiguard /usr/share/doc/poiguard /var/log/poiguard /var/lib/poiguard 2>/dev/null)"
 check "purged: no enable link, no helper state" test -z "$(ls -d "$wants" "$state"/*poiguard* 2>/dev/null)"
 exit $fail
