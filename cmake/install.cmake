@@ -1,7 +1,6 @@
 # Install rules and the Debian package (scripts/package.sh builds it).
 #
-#   /usr/bin/poiguard, /usr/bin/poiguard-report, /usr/bin/poiguard-import-pois (a link to the script in libexec)
-#   /usr/libexec/poiguard/{import-pois,overpass.sh,read-pois}  the import script, its download and its reader
+#   /usr/bin/poiguard, /usr/bin/poiguard-report, /usr/bin/poiguard-import-pois
 #   /usr/share/poiguard/sounds/{ding,Achtung}.wav   made by soundgen at build time
 #   /usr/share/poiguard/poiguard.style               gpsbabel style of the POI format
 #   /usr/libexec/poiguard/update                     the weekly download, as its service runs it
@@ -37,15 +36,9 @@ add_custom_command(OUTPUT ${CHANGELOG_GZ}
                    DEPENDS ${CMAKE_SOURCE_DIR}/packaging/changelog)
 add_custom_target(changelog ALL DEPENDS ${CHANGELOG_GZ} ${MAN_PAGES})
 
-install(TARGETS poiguard poiguard-report RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# The import script finds its reader beside itself, through the link on the PATH.
+install(TARGETS poiguard poiguard-report poiguard-import-pois RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 set(LIBEXEC_DIR ${CMAKE_INSTALL_LIBEXECDIR}/poiguard)
-install(PROGRAMS import/import-pois DESTINATION ${LIBEXEC_DIR})
-install(FILES import/overpass.sh DESTINATION ${LIBEXEC_DIR})
 install(PROGRAMS packaging/poiguard-update DESTINATION ${LIBEXEC_DIR} RENAME update)
-install(TARGETS read-pois RUNTIME DESTINATION ${LIBEXEC_DIR})
-file(CREATE_LINK ../${LIBEXEC_DIR}/import-pois ${CMAKE_BINARY_DIR}/poiguard-import-pois SYMBOLIC)
-install(FILES ${CMAKE_BINARY_DIR}/poiguard-import-pois DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${SOUNDS_DIR}/ding.wav ${SOUNDS_DIR}/Achtung.wav DESTINATION ${CMAKE_INSTALL_DATADIR}/poiguard/sounds)
 install(FILES import/poiguard.style DESTINATION ${CMAKE_INSTALL_DATADIR}/poiguard)
 install(FILES packaging/config.txt DESTINATION ${POIGUARD_SYSCONFDIR})
@@ -84,7 +77,7 @@ country's cameras from OpenStreetMap's Overpass API, kept current weekly.")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "curl, systemd")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "systemd")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gpsbabel, gpsd")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA

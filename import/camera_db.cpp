@@ -10,11 +10,10 @@
 // it as the way the camera looks, at oncoming traffic.
 #include <cctype>
 #include <cmath>
-#include <istream>
 #include <string>
 #include <vector>
 
-#include "reader.h"
+#include "import.h"
 
 // The camera database's header, with or without its row numbers, a
 // "// comment" after it allowed; the column names in any case.
@@ -41,15 +40,16 @@ std::string cameraName(int type, int limit)
 
 }  // namespace
 
-int cameras(std::istream& in, const char* path, bool facing)
+Read cameras(const std::string& text, const std::string& path, bool facing)
 {
-    std::string line;
+    Read read;
     int number = 0, columns = 0;
-    while (nextLine(in, line, number)) {
+    for (const std::string& line : textLines(text)) {
+        ++number;
         if (isComment(line)) continue;
         if (columns == 0) {
             columns = cameraColumns(line);
-            if (columns == 0) return fail(path, number, "a camera database header (X,Y,TYPE,SPEED,DIRTYPE,DIRECTION)", line);
+            if (columns == 0) throw notA(path, number, "a camera database header (X,Y,TYPE,SPEED,DIRTYPE,DIRECTION)", line);
             continue;
         }
         std::vector<std::string> f = csvFields(line.substr(0, line.find("//")));
@@ -61,14 +61,13 @@ int cameras(std::istream& in, const char* path, bool facing)
         p.length = c[0];
         p.wide = c[1];
         if (!ok || !inRange(p) || c[3] < 0 || c[4] < 0 || c[4] > 2 || c[5] < 0 || c[5] > 360)
-            return fail(path, number, "X,Y,TYPE,SPEED,DIRTYPE,DIRECTION", line);
-        p.limit = keptLimit(c[3]);
+            throw notA(path, number, "X,Y,TYPE,SPEED,DIRTYPE,DIRECTION", line);
+        p.limit = keptLimit(c[3], read.refusedLimits);
         if (c[4] > 0) p.heading = fmod(c[5] + (facing ? 180 : 0), 360);
         p.bothWays = c[4] == 2;
         p.name = cameraName(static_cast<int>(c[2]), static_cast<int>(c[3]));
-        write(p);
+        read.points.push_back(p);
     }
-    if (columns == 0) return fail(path, number, "a camera database", "(no header)");
-    return 0;
+    if (columns == 0) throw notA(path, number, "a camera database", "(no header)");
+    return read;
 }
-

@@ -3,11 +3,10 @@
 //   % poiguard's own: longitude, latitude, name[, limit[, direction]]
 //   8.80000, 53.07400, Blitzer_Nord, 50, 0
 //   8.80000,53.07400,"Blitzer Nord","Tempo 50, Richtung Stadt"
-#include <istream>
 #include <vector>
 
+#include "import.h"
 #include "poi/line.h"
-#include "reader.h"
 
 // A line as poiguard itself reads it, else as Garmin POI Loader CSV.
 bool readLonLat(const std::string& line, Point& p)
@@ -27,16 +26,16 @@ bool readLonLat(const std::string& line, Point& p)
     return inRange(p);
 }
 
-int lonlat(std::istream& in, const char* path)
+Read lonlat(const std::string& text, const std::string& path)
 {
-    std::string line;
-    int number = 0;
+    Read read;
     Point p;
-    while (nextLine(in, line, number)) {
+    int number = 0;
+    for (const std::string& line : textLines(text)) {
+        ++number;
         if (isComment(line)) continue;
-        if (!readLonLat(line, p)) return fail(path, number, "longitude, latitude, name", line);
-        write(p);
+        if (!readLonLat(line, p)) throw notA(path, number, "longitude, latitude, name", line);
+        read.points.push_back(p);
     }
-    return 0;
+    return read;
 }
-

@@ -77,6 +77,50 @@ const char* exampleConfig();
 // folder exists here, else poiFile as this system spells it.
 const char* poiListToMake(const char* poiFile);
 
+// For poiguard-import-pois, whose build links only these and files.cpp.
+//
+// POSTs BODY (application/x-www-form-urlencoded) to URL and streams the
+// answer into the file TO: the system's own HTTP (libcurl, WinHTTP), a User-Agent,
+// 30 s to connect and timeoutSeconds in all, a progress line on standard
+// error when asked. status is the HTTP status, or 0 when no answer came,
+// with failure saying why in the system's words and failed what failed.
+struct HttpAnswer {
+    int status = 0;
+    long retryAfter = -1;  // seconds the Retry-After header asks for; -1 without one
+    enum Failure { kNone, kResolve, kConnect, kTimeout, kOther } failed = kNone;
+    char failure[256] = "";
+};
+HttpAnswer httpPost(const char* url, const char* body, const char* userAgent, long timeoutSeconds, const char* to,
+                    bool progress);
+
+// Replaces the file PATH by TEXT so that a power cut at any moment leaves
+// the old file or the new one, whole: a temporary file in its folder,
+// flushed to the disk, renamed over it (the folder flushed after it); a file
+// it replaces keeps its mode and owner. False with the system's words in why.
+bool replaceFile(const char* path, const char* text, size_t size, char* why, size_t whySize);
+
+// Runs PROGRAM with its arguments, its standard output and error into the
+// files named; its exit status, or -1 when it is not on the PATH.
+int runProgram(const char* const* arguments, const char* output, const char* errors);
+
+// Whether standard error is a terminal (a person watching).
+bool onTerminal();
+void pauseSeconds(int seconds);
+// A folder of its own for the import's files, removed by removeFolder.
+bool makeWorkFolder(char* path, size_t size);
+void removeFolder(const char* path);
+
+// The weekly download: registered with the system's scheduler under NAME
+// from its definition (the Task Scheduler's XML), or removed; false with
+// what to do in why. Where there is no such scheduler (Linux keeps the list
+// current through the package's timer) it says so.
+bool registerWeeklyTask(const char* name, const char* definition, char* why, size_t whySize);
+bool removeWeeklyTask(const char* name, char* why, size_t whySize);
+// The running user, as the scheduler names a task's user (DOMAIN\user).
+const char* taskUser();
+// The path of the running program.
+const char* programPath();
+
 #if defined(__GNUC__)
 #define PRINTF_LIKE(fmt, args) __attribute__((format(printf, fmt, args)))
 #else

@@ -1,6 +1,6 @@
 # What building and testing need, from Debian's packages. Sourced by the
 # other scripts; installs only what is missing (as root, or through sudo).
-POIGUARD_BUILD_PACKAGES="cmake g++ make pkg-config libasound2-dev libsndfile1-dev libosmium2-dev libgps-dev libespeak-ng-dev"
+POIGUARD_BUILD_PACKAGES="cmake g++ make pkg-config libasound2-dev libsndfile1-dev libosmium2-dev libgps-dev libespeak-ng-dev libcurl4-openssl-dev"
 POIGUARD_PACKAGES="$POIGUARD_BUILD_PACKAGES libgtest-dev libgmock-dev libbenchmark-dev valgrind gpsbabel osmium-tool gpsd gpsd-clients locales curl python3 chromium chromium-driver libxml2-utils espeak-ng-data sox"
 
 # What building needs, and what the tests need besides.
@@ -43,5 +43,6 @@ install_arm64() {
     }
     install_packages g++-aarch64-linux-gnu qemu-user dpkg-dev file \
         libasound2-dev:arm64 libsndfile1-dev:arm64 libgtest-dev:arm64 \
-        zlib1g-dev:arm64 libexpat1-dev:arm64 libbz2-dev:arm64 libgps-dev:arm64 libespeak-ng-dev:arm64
+        zlib1g-dev:arm64 libexpat1-dev:arm64 libbz2-dev:arm64 libgps-dev:arm64 libespeak-ng-dev:arm64 \
+        libcurl4-openssl-dev:arm64
 }

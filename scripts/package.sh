@@ -18,7 +18,7 @@ for arch in "${arches[@]}"; do
         install_build_deps dpkg-dev file
     fi
     cmake -S . -B "build-deb-$arch" "${flags[@]}" >/dev/null
-    cmake --build "build-deb-$arch" -j"$(nproc)" --target poiguard soundgen sounds changelog read-pois
+    cmake --build "build-deb-$arch" -j"$(nproc)" --target poiguard soundgen sounds changelog poiguard-import-pois
     (cd "build-deb-$arch" && cpack -G DEB -B "$PWD/../dist" >/dev/null)
 done
 rm -rf dist/_CPack_Packages

@@ -142,6 +142,6 @@ const char* userName()
 
 const char* importCommand()
 {
-    const char* script = POIGUARD_SOURCE_DIR "/import/import-pois";
-    return folderOfExists(POIGUARD_BUILTIN_POI) || access(script, X_OK) != 0 ? "poiguard-import-pois" : script;
+    const char* built = POIGUARD_BINARY_DIR "/poiguard-import-pois";
+    return folderOfExists(POIGUARD_BUILTIN_POI) || access(built, X_OK) != 0 ? "poiguard-import-pois" : built;
 }

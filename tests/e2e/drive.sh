@@ -46,7 +46,7 @@ check "ahead: the POI behind is never announced" test -z "$(grep "POI in the nea
 # each way announces exactly the camera that checks it, once (its three
 # levels), and the import keeps both.
 printf '8.80000, 53.07400, Nord, 50, 0\n8.80000, 53.07400, Sued, 50, 180\n' > "$dir/pole.csv"
-mkdir -p "$dir/both/vodudo" && POIGUARD_READ_POIS=$bin/read-pois "$here/../../import/import-pois" \
+mkdir -p "$dir/both/vodudo" && "$bin/poiguard-import-pois" \
     "$dir/both/vodudo/gefahr.csv" "$dir/pole.csv" > /dev/null
 SIMFLAGS='--route 53.0720,8.8000:53.0760,8.8000:53.0720,8.8000 --speed 90 --rate 2 --scale 5' \
     drive both "name=Nord (limit 50 km/h)" "name=Sued (limit 50 km/h)"
@@ -84,7 +84,7 @@ check "section: once, the way back nothing" test "$(grep -c '^Entering section' 
 printf '8.80000, 53.07600, Neu\n' > "$dir/neu.csv"
 POIS='8.80000, 53.07400, Alt\n' SIMFLAGS='--route 53.0600,8.8000:53.0800,8.8000 --speed 90 --rate 2 --scale 5' \
     UNTIL="grep -q '^length=' out.txt && { [ -e imported ] || { POIGUARD_READ_POIS=$bin/read-pois \
-        $here/../../import/import-pois vodudo/gefahr.csv $dir/neu.csv > /dev/null && touch imported; }; } &&
+        $bin/poiguard-import-pois vodudo/gefahr.csv $dir/neu.csv > /dev/null && touch imported; }; } &&
         grep -q 'Got no data since 3sec' out.txt" \
     drive reload "The POI list has changed: reloading POI list from vodudo\\gefahr.csv" \
     "SUCCESS Reloading POI list from vodudo\\gefahr.csv ... found 1 POIs" "name=Neu"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# import/import-pois on small inputs: a GPX file with a track, the same data as
+# poiguard-import-pois on small inputs: a GPX file with a track, the same data as
 # KML and OV2 (converted by gpsbabel), OpenStreetMap XML and PBF (from
 # import/, read under a German locale too), the program's own list and
 # Garmin's CSV; each list is then loaded by the built poiguard. Inputs that
@@ -8,8 +8,7 @@
 set -euo pipefail
 bin=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
-import=$here/../../import/import-pois
-export POIGUARD_READ_POIS=$bin/read-pois
+import=$bin/poiguard-import-pois
 dir=$(mktemp -d)
 trap 'rm -rf "$dir" || true' EXIT
 . "$here/../e2e/lib.sh"

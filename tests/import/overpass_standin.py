@@ -5,6 +5,10 @@
 #   always   HTTP 429 every time
 #   remark   200 with the answer and the remark of a query that timed out
 #   slow     200, half the answer, then nothing for a minute
+#   error    HTTP 400 with the service's HTML error page
+#   hotspot  200 with a login page
+#   empty    200 and nothing
+#   cut      200 and half the answer
 # It writes the port it listens on to PORT_FILE, and each request's
 # User-Agent and query to QUERIES.
 #   overpass_standin.py PORT_FILE QUERIES ANSWER SCENARIO
@@ -26,6 +30,17 @@ class Overpass(http.server.BaseHTTPRequestHandler):
             self.end_headers()
             return
         data = open(answer, "rb").read()
+        pages = {"error": (400, b'<!DOCTYPE html>\n<html><body>\n<p>The data included in this document is from www.openstreetmap.org.</p>\n'
+                           b'<p><strong style="color:#FF0000">Error</strong>: runtime error: open64: 0 Success '
+                           b'Dispatcher_Client::request_read_and_idx::timeout. The server is probably too busy to handle your request. </p>\n</body></html>\n'),
+                 "hotspot": (200, b'<!DOCTYPE html><html><head><title>Free WiFi - Login</title></head><body>Accept</body></html>\n'),
+                 "empty": (200, b""), "cut": (200, data[: len(data) // 2])}
+        if scenario in pages:
+            status, data = pages[scenario]
+            self.send_response(status)
+            self.end_headers()
+            self.wfile.write(data)
+            return
         if scenario == "remark":
             data = data.replace(b"</osm>", b'<remark> runtime error: Query timed out in "query" at line 9 after 301 seconds. </remark>\n</osm>')
         self.send_response(200)

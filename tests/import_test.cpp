@@ -1,0 +1,62 @@
+// The importer's rules that the import scripts do not reach: OSM XML as its
+// own reader takes it, and the weekly task's definition.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "import/import.h"
+
+namespace {
+
+// The cameras of one OSM XML text, as the list would name them; the reader's
+// complaint when it refuses the text.
+std::string camerasOf(const std::string& xml)
+{
+    const char* path = "import_test.osm";
+    std::ofstream(path, std::ios::binary) << xml;
+    std::string names;
+    try {
+        Read read = osm([path](unsigned kinds, const OsmVisit& visit) { readOsmXml(path, kinds, visit); }, false, {});
+        for (const Point& p : read.points) names += oneWord(p.name) + "@" + std::to_string(p.wide) + " ";
+    } catch (const ReadError& e) {
+        names = e.what();
+    }
+    remove(path);
+    return names;
+}
+
+TEST(Import, OsmXmlAsItsReaderTakesIt)
+{
+    const std::string node = "<node id=\"1\" lat=\"50.5\" lon=\"8\"><tag k=\"highway\" v=\"speed_camera\"/>";
+    struct Row {
+        const char* legend;
+        std::string xml, names;
+    } rows[] = {
+        {"entities and numeric references decoded", "<?xml version='1.0'?><!-- x --><osm>" + node +
+             "<tag k='name' v='A &amp; B &#228;&#x20AC; &quot;x&quot;'/></node></osm>",
+         "A_&_B_ä€_x@50.500000 "},
+        {"a node closed in its own tag has no tags", "<osm><node id='2' lat='1' lon='2'/>" + node + "</node></osm>",
+         "@50.500000 "},
+        {"cut off", "<osm>" + node + "</node>", "the data ends in the middle (cut off)"},
+        {"no OSM data", "<html><body>login</body></html>", "not OpenStreetMap data (its first element is <html>)"},
+    };
+    for (const Row& r : rows) EXPECT_EQ(camerasOf(r.xml), r.names) << r.legend;
+}
+
+TEST(Import, WeeklyTaskDefinition)
+{
+    std::string xml = weeklyTaskXml("C:\\poiguard\\poiguard-import-pois.exe", "vodudo\\gefahr.csv osm:DE",
+                                    "C:\\poi & co", "PC\\anna");
+    for (const char* line : {"<StartWhenAvailable>true</StartWhenAvailable>",
+                             "<RunOnlyIfNetworkAvailable>true</RunOnlyIfNetworkAvailable>",
+                             "<DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>",
+                             "<WeeksInterval>1</WeeksInterval>", "<UserId>PC\\anna</UserId>",
+                             "<LogonType>InteractiveToken</LogonType>",
+                             "<Command>C:\\poiguard\\poiguard-import-pois.exe</Command>",
+                             "<Arguments>vodudo\\gefahr.csv osm:DE</Arguments>",
+                             "<WorkingDirectory>C:\\poi &amp; co</WorkingDirectory>"})
+        EXPECT_NE(xml.find(line), std::string::npos) << line;
+}
+
+}  // namespace
