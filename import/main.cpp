@@ -192,6 +192,9 @@ int import(const Options& o)
     if (isFolder(output)) fail(output + " is a folder; give the list's file name (for example " + output + "/gefahr.csv)");
     {
         std::string folder = folderOf(output);
+        // The list poiguard's start-up hint names may be the first in its folder.
+        std::error_code ignored;
+        if (!isFolder(folder)) std::filesystem::create_directories(folder, ignored);
         if (!isFolder(folder) || !std::ofstream(folder + "/.import-pois-probe"))
             fail("cannot write " + output + ": its folder is missing or not writable");
         remove((folder + "/.import-pois-probe").c_str());
