@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows build: cross-compiled with MinGW-w64, its unit tests under
 # Wine, and the Windows download (scripts/release-windows.sh) unpacked and
-# driven under Wine. Needs the Linux build in build/ for the simulator
-# (scripts/check.sh makes it first).
+# driven under Wine, its importer run against the stand-in of the Overpass
+# API. Needs the Linux build in build/ for the simulator (scripts/check.sh
+# makes it first).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
@@ -26,3 +27,8 @@ echo "== $zip unpacked and driven under Wine"
 [ "$("$wine" build-win/poiguard.exe --version | tr -d '\r')" = "$(build/poiguard --version)" ] ||
     { echo "Windows and Linux give different versions"; exit 1; }
 bash tests/e2e/drive-wine.sh build "$zip" "$wine"
+echo "== the zip's poiguard-import-pois.exe against the stand-in of the Overpass API"
+unzipped=$(mktemp -d)
+(cd "$unzipped" && cmake -E tar xf "$OLDPWD/$zip")
+bash tests/import/download.sh "$unzipped/poiguard" "$wine"
+rm -rf "$unzipped"

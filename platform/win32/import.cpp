@@ -31,7 +31,7 @@ bool said(char* why, size_t size, DWORD error)
 std::string folderOf(const std::string& path)
 {
     size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    return slash == std::string::npos ? "" : path.substr(0, slash + 1);
 }
 
 // One argument as the C run-time splits a command line.
@@ -110,7 +110,8 @@ bool makeWorkFolder(char* path, size_t size)
 {
     char temp[MAX_PATH];
     if (!GetTempPathA(sizeof temp, temp)) return false;
-    snprintf(path, size, "%simport-pois.%lu.%llu", temp, GetCurrentProcessId(), GetTickCount64());
+    static unsigned made = 0;  // several within one tick of the clock
+    snprintf(path, size, "%simport-pois.%lu.%llu.%u", temp, GetCurrentProcessId(), GetTickCount64(), ++made);
     return CreateDirectoryA(path, nullptr);
 }
 
@@ -129,8 +130,8 @@ void removeFolder(const char* path)
 
 namespace {
 
-// schtasks with its arguments; its own words on failure.
-bool schtasks(const char* const* arguments, char* why, size_t whySize)
+// schtasks with its arguments; its own words on failure, else the words given.
+bool schtasks(const char* const* arguments, const char* silent, char* why, size_t whySize)
 {
     char folder[MAX_PATH];
     if (!makeWorkFolder(folder, sizeof folder)) return said(why, whySize, GetLastError());
@@ -143,7 +144,7 @@ bool schtasks(const char* const* arguments, char* why, size_t whySize)
         while (n > 0 && (why[n - 1] == '\r' || why[n - 1] == '\n')) --n;
         why[n] = '\0';
         if (status < 0) snprintf(why, whySize, "schtasks.exe is not on the PATH");
-        else if (n == 0) snprintf(why, whySize, "schtasks.exe failed (status %d)", status);
+        else if (n == 0) snprintf(why, whySize, "%s (schtasks.exe: status %d)", silent, status);
     }
     removeFolder(folder);
     return status == 0;
@@ -164,7 +165,7 @@ bool registerWeeklyTask(const char* name, const char* definition, char* why, siz
     bool ok = f && fwrite("\xFF\xFE", 1, 2, f) == 2 && fwrite(text.data(), sizeof(wchar_t), text.size(), f) == text.size();
     if (f && fclose(f) != 0) ok = false;
     const char* create[] = {"schtasks", "/Create", "/TN", name, "/XML", xml.c_str(), "/F", nullptr};
-    ok = ok ? schtasks(create, why, whySize) : said(why, whySize, GetLastError());
+    ok = ok ? schtasks(create, "the Task Scheduler did not take the task", why, whySize) : said(why, whySize, GetLastError());
     DeleteFileA(xml.c_str());
     RemoveDirectoryA(folder);
     return ok;
@@ -173,7 +174,7 @@ bool registerWeeklyTask(const char* name, const char* definition, char* why, siz
 bool removeWeeklyTask(const char* name, char* why, size_t whySize)
 {
     const char* remove[] = {"schtasks", "/Delete", "/TN", name, "/F", nullptr};
-    return schtasks(remove, why, whySize);
+    return schtasks(remove, "no weekly download is registered", why, whySize);
 }
 
 const char* taskUser()
