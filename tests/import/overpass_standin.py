@@ -10,12 +10,24 @@
 #   empty    200 and nothing
 #   cut      200 and half the answer
 # It writes the port it listens on to PORT_FILE, and each request's
-# User-Agent and query to QUERIES.
+# User-Agent and query to QUERIES. ANSWER cameras:N is an answer of N
+# cameras made up here, spread over Germany (for bench/).
 #   overpass_standin.py PORT_FILE QUERIES ANSWER SCENARIO
 import http.server, sys, time, urllib.parse
 
 port_file, queries, answer, scenario = sys.argv[1:5]
 requests = []
+
+
+def made_up(n):
+    nodes = [b'<?xml version="1.0" encoding="UTF-8"?>\n<osm version="0.6" generator="stand-in">\n']
+    for i in range(n):
+        lat, lon = 47.3 + (i * 7919 % n) / n * 7.7, 5.9 + (i * 104729 % n) / n * 9.1
+        tags = '<tag k="highway" v="speed_camera"/>'
+        tags += '<tag k="maxspeed" v="%d"/>' % (30 + 10 * (i % 10)) if i % 3 else '<tag k="name" v="Blitzer Stra&#223;e %d"/>' % i
+        tags += '<tag k="direction" v="%d"/>' % (i * 37 % 360) if i % 2 else ""
+        nodes.append(('  <node id="%d" lat="%.7f" lon="%.7f">%s</node>\n' % (i + 1, lat, lon, tags)).encode())
+    return b"".join(nodes) + b"</osm>\n"
 
 
 class Overpass(http.server.BaseHTTPRequestHandler):
@@ -29,7 +41,7 @@ class Overpass(http.server.BaseHTTPRequestHandler):
             self.send_header("Retry-After", "1")
             self.end_headers()
             return
-        data = open(answer, "rb").read()
+        data = made if made else open(answer, "rb").read()
         pages = {"error": (400, b'<!DOCTYPE html>\n<html><body>\n<p>The data included in this document is from www.openstreetmap.org.</p>\n'
                            b'<p><strong style="color:#FF0000">Error</strong>: runtime error: open64: 0 Success '
                            b'Dispatcher_Client::request_read_and_idx::timeout. The server is probably too busy to handle your request. </p>\n</body></html>\n'),
@@ -56,6 +68,7 @@ class Overpass(http.server.BaseHTTPRequestHandler):
         pass
 
 
+made = made_up(int(answer[8:])) if answer.startswith("cameras:") else None
 server = http.server.HTTPServer(("127.0.0.1", 0), Overpass)
 with open(port_file, "w") as out:
     out.write(str(server.server_port))
