@@ -44,6 +44,32 @@ constexpr Meant kMeant[] = {{"UK", "the United Kingdom", "GB"},
                             {"SP", "Spain", "ES"},
                             {"OE", "Austria", "AT"}};
 
+// Each three-letter code (ISO 3166-1 alpha-3) followed by the two letters
+// osm: takes.
+constexpr const char* kThreeLetters =
+    "ABWAW AFGAF AGOAO AIAAI ALAAX ALBAL ANDAD AREAE ARGAR ARMAM ASMAS ATAAQ ATFTF ATGAG AUSAU AUTAT AZEAZ BDIBI "
+    "BELBE BENBJ BESBQ BFABF BGDBD BGRBG BHRBH BHSBS BIHBA BLMBL BLRBY BLZBZ BMUBM BOLBO BRABR BRBBB BRNBN BTNBT "
+    "BVTBV BWABW CAFCF CANCA CCKCC CHECH CHLCL CHNCN CIVCI CMRCM CODCD COGCG COKCK COLCO COMKM CPVCV CRICR CUBCU "
+    "CUWCW CXRCX CYMKY CYPCY CZECZ DEUDE DJIDJ DMADM DNKDK DOMDO DZADZ ECUEC EGYEG ERIER ESHEH ESPES ESTEE ETHET "
+    "FINFI FJIFJ FLKFK FRAFR FROFO FSMFM GABGA GBRGB GEOGE GGYGG GHAGH GIBGI GINGN GLPGP GMBGM GNBGW GNQGQ GRCGR "
+    "GRDGD GRLGL GTMGT GUFGF GUMGU GUYGY HKGHK HMDHM HNDHN HRVHR HTIHT HUNHU IDNID IMNIM INDIN IOTIO IRLIE IRNIR "
+    "IRQIQ ISLIS ISRIL ITAIT JAMJM JEYJE JORJO JPNJP KAZKZ KENKE KGZKG KHMKH KIRKI KNAKN KORKR KWTKW LAOLA LBNLB "
+    "LBRLR LBYLY LCALC LIELI LKALK LSOLS LTULT LUXLU LVALV MACMO MAFMF MARMA MCOMC MDAMD MDGMG MDVMV MEXMX MHLMH "
+    "MKDMK MLIML MLTMT MMRMM MNEME MNGMN MNPMP MOZMZ MRTMR MSRMS MTQMQ MUSMU MWIMW MYSMY MYTYT NAMNA NCLNC NERNE "
+    "NFKNF NGANG NICNI NIUNU NLDNL NORNO NPLNP NRUNR NZLNZ OMNOM PAKPK PANPA PCNPN PERPE PHLPH PLWPW PNGPG POLPL "
+    "PRIPR PRKKP PRTPT PRYPY PSEPS PYFPF QATQA REURE ROURO RUSRU RWARW SAUSA SDNSD SENSN SGPSG SGSGS SHNSH SJMSJ "
+    "SLBSB SLESL SLVSV SMRSM SOMSO SPMPM SRBRS SSDSS STPST SURSR SVKSK SVNSI SWESE SWZSZ SXMSX SYCSC SYRSY TCATC "
+    "TCDTD TGOTG THATH TJKTJ TKLTK TKMTM TLSTL TONTO TTOTT TUNTN TURTR TUVTV TWNTW TZATZ UGAUG UKRUA UMIUM URYUY "
+    "USAUS UZBUZ VATVA VCTVC VENVE VGBVG VIRVI VNMVN VUTVU WLFWF WSMWS YEMYE ZAFZA ZMBZM ZWEZW XKXXK";
+
+// The two letters for a three-letter code; empty when there is none.
+std::string twoLetters(const std::string& code)
+{
+    for (const char* at = kThreeLetters; code.size() == 3 && (at = strstr(at, code.c_str())); ++at)
+        if ((at - kThreeLetters) % 6 == 0) return std::string(at + 3, 2);
+    return "";
+}
+
 bool known(const std::string& code)
 {
     return code.size() == 2 && std::string(kCountries).find(code) != std::string::npos &&
@@ -140,6 +166,19 @@ std::string webPage(const std::string& answer, bool& fromService)
 
 }  // namespace
 
+std::string lonFirstBox(const std::string& area, double lon, double lat)
+{
+    double b[4];
+    char end;
+    if (sscanf(area.c_str(), "%lf,%lf,%lf,%lf%c", &b[0], &b[1], &b[2], &b[3], &end) != 4 || !validBox(b)) return "";
+    const double swapped[4] = {b[1], b[0], b[3], b[2]};
+    auto holds = [lon, lat](const double x[4]) { return lat >= x[0] && lat <= x[2] && lon >= x[1] && lon <= x[3]; };
+    if (holds(b) || !validBox(swapped) || !holds(swapped)) return "";
+    return "a box is osm:SOUTH,WEST,NORTH,EAST, latitude first; this one holds the list's first POI only read "
+           "longitude first (as the list's lines are): osm:" + number(swapped[0]) + "," + number(swapped[1]) + "," +
+           number(swapped[2]) + "," + number(swapped[3]);
+}
+
 std::string overpassQuery(const std::string& area, const Tags& tags)
 {
     std::string upper;
@@ -150,11 +189,19 @@ std::string overpassQuery(const std::string& area, const Tags& tags)
         if (c == ',') parts.emplace_back();
         else parts.back() += c;
     bool letters = true;
-    for (const std::string& p : parts) letters = letters && p.size() == 2 && isalpha(p[0]) && isalpha(p[1]);
+    for (const std::string& p : parts)
+        letters = letters && (p.size() == 2 || p.size() == 3) && isalpha(p[0]) && isalpha(p[1]) && isalpha(p.back());
     std::string filter;
     if (letters) {
-        for (const std::string& p : parts)
+        for (const std::string& p : parts) {
+            std::string two = twoLetters(p);
+            if (!two.empty()) {
+                std::string meant = upper;
+                meant.replace(meant.find(p), 3, two);
+                throw ReadError(p + " is a country's three-letter code; osm: takes its two letters: osm:" + meant);
+            }
             if (!known(p)) throw ReadError(unknownCode(p));
+        }
         if (parts.size() == 1) {
             query += "area[\"ISO3166-1\"=\"" + upper + "\"][admin_level=2]->.a;\n";
         } else {

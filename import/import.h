@@ -123,6 +123,10 @@ struct Download {
     bool progress = false;
 };
 std::string overpassQuery(const std::string& area, const Tags& tags);  // throws ReadError for an area it cannot ask for
+// A box (osm:S,W,N,E) that holds the place LON, LAT (the first POI of the
+// list it would replace) only when read longitude first: why it is refused,
+// with the box meant; empty otherwise.
+std::string lonFirstBox(const std::string& area, double lon, double lat);
 void download(const Download& how, const std::string& query, const std::string& answer);
 
 // weekly.cpp: the Task Scheduler's definition of the weekly download: the

@@ -101,6 +101,16 @@ bool isFolder(const std::string& path)
     return stat(path.c_str(), &st) == 0 && (st.st_mode & S_IFMT) == S_IFDIR;
 }
 
+// The first POI of a list of ours: longitude, latitude; false without one.
+bool firstPoi(const std::string& path, double& lon, double& lat)
+{
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line))
+        if (line.size() >= 2 && line[0] != '%' && line[0] != '#') return sscanf(line.c_str(), "%lf , %lf", &lon, &lat) == 2;
+    return false;
+}
+
 bool isReadableFile(const std::string& path)
 {
     struct stat st;
@@ -218,6 +228,9 @@ int import(const Options& o)
                 std::string area = path.substr(4), query;
                 std::string answer = std::string(work.path) + "/" + std::to_string(i) + ".osm";
                 try {
+                    double lon, lat;
+                    if (firstPoi(output, lon, lat) && !lonFirstBox(area, lon, lat).empty())
+                        throw ReadError(lonFirstBox(area, lon, lat));
                     query = overpassQuery(area, o.tags);
                     if (onTerminal()) fprintf(stderr, "import-pois: asking %s for the cameras of %s\n", o.overpass.c_str(), area.c_str());
                     download({o.overpass, std::string("poiguard-import-pois/") + POIGUARD_VERSION, onTerminal()}, query, answer);

@@ -52,13 +52,16 @@ while IFS='|' read -r area said; do
         "import-pois: osm:$area: $said; x.csv is left as it was
 1"
 done <<'AREAS'
-DEU|give a country's ISO 3166-1 code (osm:DE), several (osm:DE,AT,CH) or a box (osm:S,W,N,E)
+de,aut|AUT is a country's three-letter code; osm: takes its two letters: osm:DE,AT
 UK|UK is no country's code; the United Kingdom is GB (osm:GB)
 DE,XX|XX is no country's code (ISO 3166-1: DE Germany, AT Austria, CH Switzerland, GB the United Kingdom, FR France, NL the Netherlands, ...)
 54,8,53,9|a box is osm:SOUTH,WEST,NORTH,EAST, latitude first, and its south 54 is not south of its north 53
 8.7,53.0,8.9,53.2x|give a country's ISO 3166-1 code (osm:DE), several (osm:DE,AT,CH) or a box (osm:S,W,N,E)
 150.9,-34.0,151.3,-33.7|a box is osm:SOUTH,WEST,NORTH,EAST, latitude first; this one reads as written longitude first (as the list's lines are): osm:-34,150.9,-33.7,151.3
 AREAS
+printf '8.8, 53.07, A\n' > x.csv
+check "a box that holds the list only read longitude first" test "$("$import" --overpass "$url" x.csv osm:8.6,53.0,9.0,53.2 2>&1)" = \
+    "import-pois: osm:8.6,53.0,9.0,53.2: a box is osm:SOUTH,WEST,NORTH,EAST, latitude first; this one holds the list's first POI only read longitude first (as the list's lines are): osm:53,8.6,53.2,9; x.csv is left as it was"
 check "no area refused was asked for" test ! -e queries
 
 # Busy: 429 and 504 with Retry-After, then the answer.
