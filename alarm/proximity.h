@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "poi/distance.h"
+#include "geo/geo.h"
 #include "poi/ordering.h"
 #include "poi/poi.h"
 #include "warning_rules.h"

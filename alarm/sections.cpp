@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr double kKmPerDegree = 6371.0 * kRadiansPerDegree;
+constexpr double kKmPerDegree = kEarthRadiusKm * kRadiansPerDegree;
 constexpr double kHalfDay = 43200.0;
 // Two sections are one when their ends lie this close (degrees): the list
 // writes six decimals.

@@ -9,7 +9,7 @@
 #include "alarm/sounds.h"
 #include "app/poiguard.h"
 #include "gps/rmc.h"
-#include "poi/distance.h"
+#include "geo/geo.h"
 #include "poi/loader.h"
 #include "poi/ordering.h"
 #include "poi/reload.h"

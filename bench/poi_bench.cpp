@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "app/poiguard.h"
-#include "poi/distance.h"
+#include "geo/geo.h"
 #include "poi/loader.h"
 #include "poi/ordering.h"
 #include "poi/reload.h"

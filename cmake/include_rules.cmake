@@ -1,9 +1,10 @@
-# Arrows point one way: each module includes only the modules it uses
-# (cmake/arrows.cmake), and platform/ includes nothing of the program.
+# Arrows point one way: each module, and each of the other programs,
+# includes only the modules it uses (cmake/arrows.cmake), and platform/
+# includes nothing of the program.
 #   cmake -DROOT=<source dir> -P include_rules.cmake
 include(${ROOT}/cmake/arrows.cmake)
 set(broken "")
-foreach(folder ${POIGUARD_MODULES} platform)
+foreach(folder ${POIGUARD_MODULES} ${POIGUARD_PROGRAMS} platform)
   set(forbidden ${POIGUARD_MODULES})
   if(NOT folder STREQUAL platform)
     list(REMOVE_ITEM forbidden ${folder} ${POIGUARD_USES_${folder}})

@@ -5,7 +5,7 @@
 // coastSeconds; the first good fix ends it.
 #pragma once
 
-#include "poi/distance.h"
+#include "geo/geo.h"
 
 // Slower than this the course over ground is noise: an estimate would
 // wander off in any direction, so none is made.

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "geo/calendar.h"
+
 namespace {
 
 constexpr int kNameLength = 6;  // "$GPRMC"
@@ -164,17 +166,6 @@ double utcSeconds(const char* date, const char* time)
     int day = two(0), month = two(2), year = two(4) + (two(4) >= 80 ? 1900 : 2000);
     if (day < 1 || day > 31 || month < 1 || month > 12) return -1;
     return static_cast<double>(daysSince1970(year, month, day)) * 86400.0 + seconds;
-}
-
-// Counted in 400-year eras that begin on 1 March, so that the leap day ends a year.
-long long daysSince1970(int year, int month, int day)
-{
-    int y = year - (month <= 2);
-    int era = (y >= 0 ? y : y - 399) / 400;
-    int yearOfEra = y - era * 400;
-    int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097LL + dayOfEra - 719468;
 }
 
 bool readRmcSentence(char* sentence, RmcFix& fix)

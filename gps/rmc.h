@@ -46,9 +46,6 @@ bool readRmcFix(const char* sentence, RmcFix& fix);
 // The time field hhmmss[.ss] as seconds of the day; -1 when it is no time.
 double secondsOfDay(const char* time);
 
-// Days from 1970-01-01 to a date of the (proleptic) Gregorian calendar.
-long long daysSince1970(int year, int month, int day);
-
 // The fix's date ddmmyy and time hhmmss[.ss] as UTC seconds since 1970;
 // -1 when either is no date or time. Two-digit years from 80 are 19xx.
 double utcSeconds(const char* date, const char* time);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "import.h"
-#include "poi/distance.h"
+#include "geo/geo.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ std::vector<Point> merge(const std::vector<Point>& all, double within)
 {
     // Kept POIs by cell of a grid over the earth's surface (3D, cells of
     // METRES): a duplicate lies in one of the 27 cells around a POI.
-    constexpr double kEarthMetres = 6371000.0;
+    constexpr double kEarthMetres = kEarthRadiusKm * 1000.0;
     double cell = std::max(within, 1.0);
     std::map<std::array<long, 3>, std::vector<const Point*>> grid;
     std::vector<Point> kept;

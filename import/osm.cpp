@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "import.h"
-#include "poi/distance.h"
+#include "geo/geo.h"
 
 const char* OsmElement::tag(const char* key) const
 {

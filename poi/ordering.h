@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "distance.h"
+#include "geo/geo.h"
 #include "poi.h"
 
 // Orders the records nearest-first around the position (decimal degrees);

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "distance.h"
+#include "geo/geo.h"
 #include "log/log.h"
 
 struct Section {

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "gps/rmc.h"
-#include "poi/distance.h"
+#include "geo/calendar.h"
+#include "geo/geo.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "drive.h"
-#include "poi/distance.h"
+#include "geo/geo.h"
 #include "page.h"  // kPage, made from page.html by the build
 
 namespace {

@@ -9,7 +9,7 @@
 #include "alarm/sounds.h"
 #include "fake_platform.h"
 #include "helpers.h"
-#include "poi/distance.h"
+#include "geo/geo.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "gps/coast.h"
 #include "gps/rmc.h"
 #include "helpers.h"
-#include "poi/distance.h"
+#include "geo/geo.h"
 #include "tools/nmea_out.h"
 
 namespace {

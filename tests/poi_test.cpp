@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "helpers.h"
-#include "poi/distance.h"
+#include "geo/geo.h"
 #include "poi/line.h"
 #include "poi/loader.h"
 #include "poi/ordering.h"

@@ -26,12 +26,11 @@
 #include <vector>
 
 #include "nmea_out.h"
-#include "poi/distance.h"
+#include "geo/geo.h"
 
 namespace {
 
 constexpr double kBytesPerSecond = 38400.0 / 10.0;  // 8N1: ten bits a byte
-constexpr double kEarthRadiusKm = 6371.0;
 constexpr double kKnotsPerKmh = 1.0 / 1.852;
 
 struct Waypoint {

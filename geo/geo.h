@@ -1,3 +1,5 @@
+// Places on the earth and the arithmetic between them: distance, bearing,
+// the point a course leads to. One sphere for the whole program.
 #pragma once
 
 #include <cmath>
@@ -10,6 +12,7 @@ struct Place {
 };
 
 constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
+constexpr double kEarthRadiusKm = 6371.0;
 
 // Great-circle distance in km by the spherical law of cosines, from one
 // position to many: the position's sine and cosine are computed once.
@@ -38,7 +41,6 @@ public:
 private:
     static constexpr double kPi = 3.14159265;  // the program's own value, kept for its distances
     static constexpr double kHalfTurn = 180.0;
-    static constexpr double kEarthRadiusKm = 6371.0;
     static double toRadians(double degrees) { return degrees / kHalfTurn * kPi; }
 
     double length1Rad;
@@ -67,9 +69,8 @@ inline double bearingTo(Place from, Place to)
 // km: how a car that keeps its course moves on.
 inline Place carriedOn(Place from, double bearing, double km)
 {
-    constexpr double kEarthKm = 6371.0;
     double w1 = from.wide * kRadiansPerDegree, l1 = from.length * kRadiansPerDegree, b = bearing * kRadiansPerDegree;
-    double arc = km / kEarthKm;
+    double arc = km / kEarthRadiusKm;
     double w2 = asin(sin(w1) * cos(arc) + cos(w1) * sin(arc) * cos(b));
     double l2 = l1 + atan2(sin(b) * sin(arc) * cos(w1), cos(arc) - sin(w1) * sin(w2));
     return {fmod(l2 / kRadiansPerDegree + 540.0, 360.0) - 180.0, w2 / kRadiansPerDegree};
