@@ -98,37 +98,6 @@ TEST(Proximity, ADistanceEqualToARadius)
     EXPECT_FALSE(a.report.findings[0].inReach);
 }
 
-// The walk from the nearest POI, as the program shows it: ten nearest-POI
-// lines at most; every POI in range sounds, two inner alarms in one pass; it
-// stops at the first POI beyond 30 km and leaves the rest alone.
-TEST(Proximity, WalkOfTheOrderedList)
-{
-    Guarded g;
-    fake::state.runThreads = false;
-    givePois(g.guard, {{kLength, kWide, "A"}, {kLength, wideNorthOf(kWide, 0.2), "B"}, {kLength, kWide, "C"}, {9.1, 53, "d"},
-                       {9.1, 53, "e"}, {9.1, 53, "f"}, {9.1, 53, "g"}, {9.1, 53, "h"}, {9.1, 53, "i"}, {9.1, 53, "j"},
-                       {9.1, 53, "k"}, {kLength, wideNorthOf(kWide, 31), "far"}, {kLength, kWide, "behind"}});
-    g.guard.PoiListSorted = 1;
-    g.guard.checkAlarms(kLength, kWide);
-    std::string out = g.console.take();
-    EXPECT_EQ(out.substr(0, out.find("nearest POI: name=         C")),
-              "nearest POI: name=         A 0.000000 km    length=9.000000 wide=53.000000 \n"
-              "POI in the near 0.000000 km    length=9.000000 wide=53.000000 name=A\n"
-              "nearest POI: name=         B 0.200000 km    length=9.000000 wide=53.001799 \n"
-              "POI in the near 0.200000 km    length=9.000000 wide=53.001799 name=B\n");
-    int lines = 0;
-    for (size_t at = out.find("nearest POI"); at != std::string::npos; at = out.find("nearest POI", at + 1)) ++lines;
-    EXPECT_EQ(lines, 10);
-    EXPECT_EQ(out.substr(out.size() - 34), "11 POIs are in the radius of 30km\n");
-    EXPECT_EQ(fake::state.threads, (std::vector<void (*)(void*)>{playAlarm4, playAlarm1, playAlarm4}));
-    EXPECT_EQ(g.guard.poiList[12].alarm4Fired, 0);  // behind the first POI beyond 30 km: not examined
-    g.guard.rules.seconds = 15;  // at 130 km/h, a camera's near line with its limit and the radius grown
-    g.guard.rules.moving(130, 0);
-    g.guard.poiList[1].limitKmh = 100;
-    g.guard.checkAlarms(kLength, wideNorthOf(kWide, -0.3));
-    EXPECT_NE(g.console.take().find("name=B (limit 100 km/h) (130 km/h: radius 0.541667 km)\n"), std::string::npos);
-}
-
 TEST(WarningRules, ConeSpeedsAndRadii)
 {
     const struct {

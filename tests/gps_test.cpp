@@ -7,6 +7,7 @@
 #include "alarm/sounds.h"
 #include "fake_platform.h"
 #include "gps/coast.h"
+#include "gps/position.h"
 #include "gps/rmc.h"
 #include "helpers.h"
 #include "geo/geo.h"
@@ -14,7 +15,6 @@
 
 namespace {
 
-int parse(CPoiGuard& guard, std::string sentence) { return guard.parseSentence(sentence.data()); }
 std::string framed(const std::string& body) { return withChecksum(body).substr(0, withChecksum(body).size() - 2); }
 
 // A sentence whose checksum ends in 0, written with the digit before it one
@@ -85,74 +85,48 @@ TEST(Parser, DateAndTimeAsUtcSeconds)
     for (const auto& r : rows) EXPECT_EQ(utcSeconds(r.date, r.time), r.utc) << r.date << " " << r.time;
 }
 
-TEST(Parser, PositionLineShowsTheFieldsAsReceivedAndBufferGetsBlanks)
+// Consecutive fixes from no position: the jump guard's verdict on each,
+// judged against the last place taken or followed.
+TEST(PositionTrack, VerdictsOfConsecutiveFixes)
 {
-    Guarded g;
-    char sentence[] = "$GPRMC,123519,A,4807.038,S,01131.000,W,022.4,084.4,230394,003.1,W*65";
-    EXPECT_EQ(g.guard.parseSentence(sentence), 0);
-    std::string out = g.console.take();
-    EXPECT_EQ(out.substr(out.find("length=")), "length=01131.000 (-11.516667) wide=4807.038 (-48.117300) PoiListSorted=1\n");
-    EXPECT_STREQ(sentence, "$GPRMC 123519 A 4807.038 S 01131.000 W 022.4 084.4 230394 003.1 W*65");
-    EXPECT_NEAR(g.guard.rules.kmh(), 22.4 * 1.852, 1e-9);  // the speed field reaches the warning rules
-}
-
-// Consecutive sentences from no position: each taken or refused, and what the
-// program printed beyond the position line.
-TEST(Parser, JumpGuardEpochsAndThePlacesByTheEquatorAndTheMeridian)
-{
+    using V = PositionTrack;
     const struct {
         const char* legend;
-        std::string sentence;
-        bool taken;
-        const char* printed;  // a text the output holds, or ""
+        const char* talker;
+        const char* time;
+        double length, wide;
+        PositionTrack::Verdict verdict;
     } steps[] = {
-        {"the first fix, on the equator at Greenwich: ordered and checked", rmc("0000.000", "00000.000"), true,
-         "POI in the near 0.000000"},
-        {"1.001 degrees away", rmc("0100.060", "00000.000"), false, ""},
-        {"exactly 1 degree away", rmc("0000.000", "00100.000", "S,W"), true, ""},
-        {"reported again by a second talker", rmc("0000.000", "00100.000", "S,W", "GA"), false, ""},
-        {"the same time from the same talker is a new fix", rmc("0000.000", "00100.000", "S,W"), true, ""},
-        {"a wild fix", rmc("5000.000", "00800.000", "N,E", "GP", "120001"), false, ""},
-        {"back near the last taken", rmc("0000.000", "00100.000", "S,W", "GP", "120002"), true, ""},
-        {"a new place, 1 of 5", rmc("5300.000", "00900.000", "N,E", "GP", "120003"), false, ""},
-        {"2 of 5", rmc("5300.001", "00900.000", "N,E", "GP", "120004"), false, ""},
-        {"3 of 5", rmc("5300.002", "00900.000", "N,E", "GP", "120005"), false, ""},
-        {"4 of 5", rmc("5300.003", "00900.000", "N,E", "GP", "120006"), false, ""},
-        {"5 of 5: followed, and the list ordered around it", rmc("5300.004", "00900.000", "N,E", "GP", "120007"), true,
-         "Position jumped 5965.964338 km, 5 fixes in a row agree: following it\n\nSorting POI List"},
+        {"the first fix, on the equator at Greenwich", "GP", "120000", 0, 0, V::kTake},
+        {"1.001 degrees away", "GP", "120000", 0, 1.001, V::kRefuse},
+        {"exactly 1 degree away", "GP", "120000", -1, 0, V::kTake},
+        {"reported again by a second talker", "GA", "120000", -1, 0, V::kSameEpoch},
+        {"the same time from the same talker is a new fix", "GP", "120000", -1, 0, V::kTake},
+        {"a wild fix", "GP", "120001", 8, 50, V::kRefuse},
+        {"back near the last taken", "GP", "120002", -1, 0, V::kTake},
+        {"a new place, 1 of 5", "GP", "120003", 9, 53, V::kRefuse},
+        {"2 of 5", "GP", "120004", 9, 53.001, V::kRefuse},
+        {"3 of 5", "GP", "120005", 9, 53.002, V::kRefuse},
+        {"4 of 5", "GP", "120006", 9, 53.003, V::kRefuse},
+        {"5 of 5: followed", "GP", "120007", 9, 53.004, V::kFollow},
+        {"179.9 E", "GP", "120008", 179.9, -17, V::kRefuse},
+        {"then across the date line", "GP", "120009", -179.9, -17, V::kRefuse},
     };
-    Guarded g;
-    fake::state.runThreads = false;
-    givePois(g.guard, {{0.0, 0.0, "Greenwich"}, {9.0, 53.0, "Bremen"}});
-    g.guard.checkAlarms(0.0, 0.0);  // before the list is ordered: nothing
-    EXPECT_EQ(g.console.take(), "");
+    PositionTrack track;
+    Place last{0, 0};
     for (const auto& s : steps) {
-        EXPECT_EQ(parse(g.guard, s.sentence), s.taken ? 0 : 1) << s.legend;
-        EXPECT_NE(g.console.take().find(s.printed), std::string::npos) << s.legend;
+        RmcFix fix{};
+        snprintf(fix.talker, sizeof fix.talker, "%s", s.talker);
+        snprintf(fix.time, sizeof fix.time, "%s", s.time);
+        fix.length = s.length;
+        fix.wide = s.wide;
+        EXPECT_EQ(track.judge(fix, last.length, last.wide), s.verdict) << s.legend;
+        if (s.verdict == V::kTake || s.verdict == V::kFollow) last = {s.length, s.wide};
     }
-    EXPECT_STREQ(g.guard.poiList[0].name, "Bremen");
-    // The inner alarm at Greenwich, and at Bremen once followed there.
-    EXPECT_EQ(fake::state.threads, (std::vector<void (*)(void*)>{playAlarm4, playAlarm4}));
-    placeAt(g.guard, 179.9, -17.0);
-    EXPECT_EQ(parse(g.guard, rmc("1700.000", "17954.000", "S,W", "GP", "120008")), 0);  // across the date line
-}
-
-// Ordered at the start, the car 15.96 km on, 40 m from a camera: the POI
-// 14.5 km behind the start, first in that order, would end the walk at 30 km
-// before the camera were the list not ordered again on the way.
-TEST(Parser, FarFromWhereTheListWasOrderedItIsOrderedAgain)
-{
-    Guarded g;
-    fake::state.runThreads = false;
-    givePois(g.guard, {{9.0, wideNorthOf(53.0, -14.5), "behind"}, {9.0, wideNorthOf(53.0, 16.0), "camera"}});
-    char field[32];
-    for (double km : {0.0, 4.9, 15.96}) {
-        double wide = wideNorthOf(53.0, km);
-        snprintf(field, sizeof field, "%02d%07.4f", static_cast<int>(wide), (wide - static_cast<int>(wide)) * 60);
-        parse(g.guard, rmc(field, "00900.000"));
-    }
-    EXPECT_EQ(g.console.take().find("lastPosWide=53.044"), std::string::npos);  // not ordered again at 4.9 km
-    EXPECT_EQ(fake::state.threads, std::vector<void (*)(void*)>{playAlarm4});
+    RmcFix across{};
+    across.length = -179.9;
+    across.wide = -17;
+    EXPECT_EQ(track.judge(across, 179.9, -17), V::kTake);  // the neighbours across the date line
 }
 
 // Through a gap in the fixes, from a fix at (9, 53) at 72 km/h: what is due
@@ -203,24 +177,6 @@ TEST(Coast, EstimatesThroughAGapAndWhatEndsThem)
     EXPECT_NEAR(coast.fix({9.0, wideNorthOf(53.0, 0.05)}, 72, 0, 3500), 0.0, 1e-3);
     coast.stop();
     EXPECT_EQ(coast.step(9000, at), Coast::kNothing);
-}
-
-// Every capture replayed through the receive loop's framing into the parser;
-// what the program prints stands beside the capture (.chk), its positions
-// checked by hand against the capture's valid RMC sentences.
-TEST(Captures, EachReplaysToTheOutputBesideIt)
-{
-    for (const auto& entry : std::filesystem::directory_iterator(NMEA_DIR)) {
-        std::filesystem::path capture = entry.path(), expected = capture;
-        if (capture.extension() != ".log") continue;
-        Guarded g;
-        static ReceiveState st;
-        memset(&st, 0, sizeof st);
-        std::string bytes = readFile(capture.string()) + "$";
-        g.guard.takeBytes(st, bytes.data(), static_cast<int>(bytes.size()));
-        std::string out = g.console.take();
-        EXPECT_EQ(out, readFile(expected.replace_extension(".chk").string())) << capture.filename();
-    }
 }
 
 }  // namespace
