@@ -77,7 +77,7 @@ country's cameras from OpenStreetMap's Overpass API, kept current weekly.")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "systemd")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "systemd, espeak-ng-data")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gpsbabel, gpsd")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA

@@ -224,6 +224,8 @@ double lengthAlong(Place start, Place end, const std::vector<std::vector<Place>>
 Read osm(const OsmData& data, bool traffic, Tags tags)
 {
     if (tags.empty()) tags.push_back({"highway", "speed_camera"});
+    // A nameless camera without a limit is named by its kind, "cam"; a POI of other tags stays poi_N.
+    bool speedCameras = tags.size() == 1 && tags[0].first == "highway" && tags[0].second == "speed_camera";
     Read read;
     Cameras found{tags, read.refusedLimits, {}, {}, {}, {}};
     data(OsmElement::kNode | OsmElement::kWay | OsmElement::kRelation, std::ref(found));
@@ -289,7 +291,8 @@ Read osm(const OsmData& data, bool traffic, Tags tags)
             ways.push_back(w);
         }
         if (ways.empty()) ways.push_back(p);
-        for (Point& w : ways) w.name = w.limit > 0 ? "cam_" + std::to_string(w.limit) : c.name;
+        for (Point& w : ways)
+            w.name = w.limit > 0 ? "cam_" + std::to_string(w.limit) : !c.name.empty() || !speedCameras ? c.name : "cam";
         addWays(ways, read.points);
     }
     return read;

@@ -30,6 +30,8 @@ warnSeconds=15
 coastSeconds=60
 # the drive written down for poiguard-report
 trackLog=true
+# each warning spoken after its sounds (speech=en for English)
+speech=de
 CONF
 
 # 3.3 km north at 90 km/h, in real time (estimates in the tunnel follow the

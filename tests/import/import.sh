@@ -34,7 +34,7 @@ gpx='-58.370000, -34.606000, Obelisco_Centro
 8.000000, 50.000000, poi_5'
 osm='11.500000, 48.100000, cam_50, 50
 11.600000, 48.200000, Am_Tor
-18.400000, -33.900000, poi_3'
+18.400000, -33.900000, cam'
 "$import" gpx.csv in.gpx > gpx.txt
 same "GPX: names, signs, the duplicate dropped" "$gpx" gpx.csv
 same "GPX: the summary, its track left out" "import-pois: read in.gpx: 5; wrote 4 POIs to gpx.csv; dropped 1 as duplicates (within 5 m); left out 3 track and route points" gpx.txt
@@ -45,7 +45,7 @@ same "KML: as the GPX" "${gpx/poi_5/WPT005}" kml.csv
 same "OV2: as the GPX" "$gpx" ov2.csv
 mkdir loc && localedef -i de_DE -f UTF-8 loc/de_DE.UTF-8
 LOCPATH=$PWD/loc LANG=de_DE.UTF-8 "$import" osm.csv in.osm > /dev/null
-same "OSM XML under a comma-decimal locale: the three cameras, named by maxspeed or name" "$osm" osm.csv
+same "OSM XML under a comma-decimal locale: the three cameras, named by maxspeed, name or kind" "$osm" osm.csv
 "$import" pbf.csv in.osm.pbf in.gpx > /dev/null
 same "OSM PBF and GPX merged, the nameless numbered in reading order" "$osm
 ${gpx/poi_5/poi_8}" pbf.csv
@@ -79,9 +79,9 @@ same "camera database read as the way the camera looks" "$(head -2 cams.csv | se
 cp "$here"/directions.osm .
 "$import" dirs.csv directions.osm > dirs.txt
 same "OSM: directions, mph rounded down and over 300 left out, relations (two devices, one device both ways)" "8.000000, 50.000000, cam_48, 48, 225
-8.000000, 50.100000, poi_2, -, 274
+8.000000, 50.100000, cam, -, 274
 8.000000, 50.400000, cam_112, 112
-8.000000, 50.500000, poi_4
+8.000000, 50.500000, cam
 8.000000, 50.200000, cam_60, 60, 180
 8.000000, 50.300000, cam_100, 100, 270
 8.000000, 50.600000, cam_80, 80, 270
