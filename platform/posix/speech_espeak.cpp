@@ -41,6 +41,7 @@ std::condition_variable& work = shared.work;
 std::map<int, Phrase>& phrases = shared.phrases;
 std::deque<int>& toSynthesize = shared.toSynthesize;
 int sampleRate = 22050;
+constexpr int kWordsPerMinute = 190;
 bool synthesizing = false;
 
 int collect(short* samples, int count, espeak_EVENT* events)
@@ -103,6 +104,9 @@ bool speechStart(const char* language, char* why, int size)
     }
     if (!soundDeviceOpens(why, size)) return false;
     sampleRate = rate;
+    // A little faster than eSpeak's 175 words a minute, so that the second
+    // level's phrase at 90 km/h ends before the last level's pattern (4 s).
+    espeak_SetParameter(espeakRATE, kWordsPerMinute, 0);
     espeak_SetSynthCallback(collect);
     if (!synthesizing) std::thread(synthesize).detach();
     synthesizing = true;
