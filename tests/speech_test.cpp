@@ -91,19 +91,6 @@ TEST(Speaker, DropsWhatIsNoLongerTrue)
     EXPECT_EQ(fake::callsNamed("PlaySoundA").size(), 5u);  // every pattern played whole
 }
 
-TEST(Speaker, NoVoiceNoSpeech)
-{
-    Logged here;
-    fake::state.failing.insert("speechStart");
-    Speaker speaker;
-    std::string why;
-    EXPECT_FALSE(speaker.start("de", why));
-    EXPECT_EQ(why, "no voice for de");
-    EXPECT_FALSE(speaker.start("fr", why));
-    EXPECT_EQ(why, "no phrases for fr (there are de, en)");
-    EXPECT_FALSE(speaker.on());
-}
-
 // A drive at 60 km/h past a camera with a limit of 50: each level's phrase
 // on the console after its near line, too fast at the second and last.
 TEST(Speech, ThePhrasesOfADriveOnTheConsole)
