@@ -37,7 +37,7 @@ TEST(Import, OsmXmlAsItsReaderTakesIt)
              "<tag k='name' v='A &amp; B &#228;&#x20AC; &quot;x&quot;'/></node></osm>",
          "A_&_B_ä€_x@50.500000 "},
         {"a node closed in its own tag has no tags", "<osm><node id='2' lat='1' lon='2'/>" + node + "</node></osm>",
-         "@50.500000 "},
+         "cam@50.500000 "},
         {"cut off", "<osm>" + node + "</node>", "the data ends in the middle (cut off)"},
         {"no OSM data", "<html><body>login</body></html>", "not OpenStreetMap data (its first element is <html>)"},
     };
