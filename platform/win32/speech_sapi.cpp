@@ -27,6 +27,7 @@ namespace {
 const GUID kWaveFormatEx = {0xc31adbae, 0x527f, 0x4ff5, {0xa2, 0x30, 0xf6, 0x2b, 0xb6, 0x1f, 0xf7, 0x0c}};
 constexpr DWORD kRate = 22050;
 constexpr int kOfferMs = 20;
+constexpr size_t kWavHeaderBytes = 44;
 constexpr int kOfferFor = 3000 / kOfferMs;
 
 struct Phrase {
@@ -134,6 +135,7 @@ std::vector<char> synthesize(ISpVoice* voice, const std::string& text)
 // Offers the phrase until nothing else plays; false once a newer one waits.
 void offer(std::vector<char>& wav)
 {
+    if (wav.size() <= kWavHeaderBytes) return;  // PlaySoundA would take an empty one for "stop"
     for (int i = 0; i < kOfferFor; ++i) {
         if (PlaySoundA(wav.data(), nullptr, SND_MEMORY | SND_ASYNC | SND_NOSTOP)) {
             shared.played.push_back(std::move(wav));
@@ -152,6 +154,9 @@ void speechThread(std::string language, std::promise<std::string> started)
     if (FAILED(CoCreateInstance(CLSID_SpVoice, nullptr, CLSCTX_ALL, IID_ISpVoice, reinterpret_cast<void**>(&voice))))
         return started.set_value("Windows speech (SAPI 5) cannot start");
     if (!chooseVoice(voice, language.c_str())) return started.set_value("Windows has no voice for " + language);
+    // A voice whose engine is missing or broken gives no samples: better said now than silence later.
+    if (synthesize(voice, "1").size() <= kWavHeaderBytes)
+        return started.set_value("the Windows voice for " + language + " gives no sound");
     started.set_value("");
     for (;;) {
         std::unique_lock<std::mutex> lock(shared.mutex);
