@@ -62,6 +62,7 @@ TEST(Config, TableOfLines)
         {"no value", "fullOutput=\n", "    config.txt line 1: fullOutput= has no value and is not read\n"},
     };
     for (const auto& c : cases) {
+        InTempDir dir;
         Settings s;
         writeFile("config.txt", c.file);
         ConfigRead read = readSettings("config.txt", s);
@@ -97,6 +98,7 @@ TEST(Config, TheLaterKeysReadOnce)
         {"quietConsole=true", kQuietConsole, 1},
     };
     for (const auto& r : rows) {
+        InTempDir dir;
         Settings s;
         writeFile("config.txt", std::string(r.line) + "\n");
         readSettings("config.txt", s);
