@@ -97,6 +97,7 @@ TEST(Config, TheLaterKeysReadOnce)
         {"logKeepDays=1", kLogKeepDays, 1},
         {"quietConsole=true", kQuietConsole, 1},
     };
+    InTempDir dir;
     for (const auto& r : rows) {
         InTempDir dir;
         Settings s;
