@@ -146,21 +146,6 @@ int CSerial::read(char* buffer)
     return count;
 }
 
-int CSerial::write(const char* data, int length)
-{
-    if (hComm == INVALID_HANDLE_VALUE) return 0;
-    DWORD written = 0;
-    WriteFile(hComm, data, static_cast<DWORD>(length), &written, nullptr);
-    return static_cast<int>(written);
-}
-
-int CSerial::transmitChar(char c)
-{
-    if (hComm == INVALID_HANDLE_VALUE) return 0;
-    if (!TransmitCommChar(hComm, c)) report("Fehler beim Schreiben auf COM-Port! in TransmitCommChar()\n");
-    return 1;
-}
-
 int CSerial::changeParams(int baudRate, int byteSize, int stopBits, int parity)
 {
     if (hComm == INVALID_HANDLE_VALUE) return 0;

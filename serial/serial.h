@@ -21,8 +21,6 @@ public:
     int read(char* buffer);
     // Whether a read failed since the port was opened: the device is gone.
     int lost() const { return readFailed; }
-    int write(const char* data, int length);
-    int transmitChar(char c);
     int changeParams(int baudRate, int byteSize, int stopBits, int parity);
 
 private:
