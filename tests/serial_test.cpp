@@ -88,31 +88,43 @@ TEST(Serial, TheReasonOnce)
     EXPECT_EQ(p.console.take().find("    COM3"), std::string::npos);
 }
 
-TEST(Serial, ReadDeliversAtMostFourAndKeepsBytesBeforeATimeoutClosedPortsDoNothing)
+// What reads hand back from a scripted line: at most four bytes each, the
+// bytes that came before a time-out or a failed read, and nothing from a
+// port never opened.
+TEST(Serial, Reads)
 {
-    Guarded g;
-    char buffer[8] = {};
-    {
+    const struct {
+        const char* legend;
+        std::vector<int> line;  // bytes and fake::kTimeout, fake::kReadError
+        std::vector<std::string> reads;
+        bool opened = true;
+    } rows[] = {
+        {"four a read", {'0', '1', '2', '3', '4', '5', '6', '7', '8', '9'}, {"0123", "4567", "89"}},
+        {"the bytes before a time-out", {'a', 'b', fake::kTimeout, 'c'}, {"ab", "c"}},
+        {"the bytes before a failed read", {'a', 'b', fake::kReadError}, {"ab"}},
+        {"a port never opened", {'a'}, {"", ""}, false},
+    };
+    for (const auto& r : rows) {
+        Guarded g;
         CSerial serial;
-        EXPECT_EQ(serial.read(buffer) + serial.changeParams(9600, 8, 1, 0), 0);
-        EXPECT_EQ(serial.Close(), 1);
-        EXPECT_TRUE(fake::state.calls.empty());
-        ASSERT_EQ(serial.open(3, 38400, 8, 1, 0), 1);
-        fake::feed("0123456789");
-        EXPECT_EQ(serial.read(buffer), 4);
-        EXPECT_EQ(serial.read(buffer), 4);
-        EXPECT_EQ(serial.read(buffer), 2);
-        EXPECT_EQ(std::string(buffer, 2), "89");
-        fake::feed("ab");
-        fake::state.line.push_back(fake::kReadError);
-        EXPECT_EQ(serial.read(buffer), 2);
-        EXPECT_EQ(serial.changeParams(4800, 7, 2, 1), 1);
-        EXPECT_EQ(fake::state.portDcb.BaudRate * 1000 + fake::state.portDcb.ByteSize * 100 + fake::state.portDcb.StopBits * 10 +
-                      fake::state.portDcb.Parity,
-                  4800721u);
+        if (r.opened) ASSERT_EQ(serial.open(3, 38400, 8, 1, 0), 1);
+        fake::state.line.assign(r.line.begin(), r.line.end());
+        std::vector<std::string> reads;
+        char buffer[8];
+        for (size_t i = 0; i < r.reads.size(); ++i) reads.emplace_back(buffer, static_cast<size_t>(serial.read(buffer)));
+        EXPECT_EQ(reads, r.reads) << r.legend;
+        EXPECT_EQ(g.console.take(), "") << r.legend;  // no log attached: nothing printed
     }
-    EXPECT_FALSE(fake::state.portOpen);  // closed with its CSerial
-    EXPECT_EQ(g.console.take(), "");  // no log attached: nothing printed
+    Guarded g;  // never opened: nothing changes, nothing is called; open: the new line settings
+    CSerial serial;
+    EXPECT_EQ(serial.changeParams(9600, 8, 1, 0) * 10 + serial.Close(), 1);
+    EXPECT_TRUE(fake::state.calls.empty());
+    ASSERT_EQ(serial.open(3, 38400, 8, 1, 0), 1);
+    EXPECT_EQ(serial.changeParams(4800, 7, 2, 1), 1);
+    const DCB& dcb = fake::state.portDcb;
+    EXPECT_EQ(dcb.BaudRate * 1000 + dcb.ByteSize * 100 + dcb.StopBits * 10 + dcb.Parity, 4800721u);
+    serial.Close();
+    EXPECT_FALSE(fake::state.portOpen);
 }
 
 }  // namespace
