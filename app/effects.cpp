@@ -28,7 +28,8 @@ std::string phraseOf(const PhraseTable& t, const Sounding& what)
     const SectionEvent& e = *what.section;
     int average = static_cast<int>(e.averageKmh + 0.5);
     if (e.kind == SectionEvent::kEntered) return sectionEnteredPhrase(t, e.section->lengthKm, e.section->limitKmh);
-    if (e.kind == SectionEvent::kOverLimit) return sectionOverPhrase(t, average, e.allowedKmh < 0 ? -1 : static_cast<int>(e.allowedKmh));
+    if (e.kind == SectionEvent::kOverLimit)
+        return sectionOverPhrase(t, average, e.allowedKmh < 0 ? -1 : static_cast<int>(e.allowedKmh));
     return sectionLeftPhrase(t, average);
 }
 
