@@ -82,11 +82,11 @@ TEST(Speaker, DropsWhatIsNoLongerTrue)
     };
     speaker.follow(kmTo(0.14, 0.05));
     speaker.follow(kmTo(0.13, 0.071));  // B passed: 21 m beyond its closest
-    for (auto& [procedure, argument] : fake::state.held) procedure(argument);
+    for (auto h = fake::state.held.rbegin(); h != fake::state.held.rend(); ++h) h->first(h->second);  // the last ends first
     std::string news;
     for (const SpeechNews& n : speaker.news()) news += (n.said ? "said " : "dropped ") + n.text + ", ";
-    EXPECT_EQ(news, "dropped A 300, dropped C 300, dropped B 300, said S, said A 150, ");
-    EXPECT_EQ(fake::callsNamed("speechPlay"), (std::vector<std::string>{"speechPlay S", "speechPlay A 150"}));
+    EXPECT_EQ(news, "dropped A 300, dropped C 300, dropped B 300, said A 150, said S, ");
+    EXPECT_EQ(fake::callsNamed("speechPlay"), (std::vector<std::string>{"speechPlay A 150", "speechPlay S"}));
     EXPECT_EQ(fake::callsNamed("speechForget").size(), 3u);
     EXPECT_EQ(fake::callsNamed("PlaySoundA").size(), 5u);  // every pattern played whole
 }
