@@ -48,6 +48,8 @@ TEST(Config, TableOfLines)
         {"a misspelt key", "threshold_enableAlarm_1=0.5\n",
          "UNKOWN element threshold_enableAlarm_1\n    config.txt line 1: the key is spelt treshold_enableAlarm_1\n"},
         {"a key in other capitals", "comport=3\n", "UNKOWN element comport\n    config.txt line 1: the key is spelt comPort\n"},
+        {"two letters off a key of eight", "trakLogg=true\n",
+         "UNKOWN element trakLogg\n    config.txt line 1: the key is spelt trackLog\n"},
         {"no key near it", "colour=red\n", "UNKOWN element colour\n"},
         {"a blank before #", " # note\n",
          "UNKOWN element #\n    config.txt line 1: a comment has # as the first character of its line\n"},

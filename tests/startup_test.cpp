@@ -51,8 +51,8 @@ TEST(Startup, EachFailureEndsWithItsMessageTheExitBannerAndItsStatus)
         {"treshold_enableAlarm_1=0.2\ntreshold_enableAlarm_2=0.2\ntreshold_enableAlarm_4=0.2\n",
          kStart + settings(0, "-1", "0.200000", "0.200000", "0.200000") + "To start programm set startProgram=true\n" + kExit, 0},
         {"treshold_enableAlarm_1=nan\n", kStart + settings(0, "-1", "nan") + radius1 + kExit, 78},
-        {"warnAheadOnly=true\nwarnSeconds=61\nbaudRate=9601\n", kStart + settings(0, "-1") + "baudRate=9601\n"
-                              "warnAheadOnly=true\nwarnSeconds=61\n"
+        {"warnAheadOnly=true\nwarnSeconds=5\nbaudRate=9601\n", kStart + settings(0, "-1") + "baudRate=9601\n"
+                              "warnAheadOnly=true\nwarnSeconds=5\n"
                               "ERROR baudRate=9601: give 4800, 9600, 19200, 38400, 57600, 115200 or auto\n" + kExit, 78},
         {"comPort=ttyUSB0\n", kStart + settings(0, "ttyUSB0") + "ERROR comPort=ttyUSB0: give the port's number (3), its "
                                 "Windows name (COM3) or a device path (/dev/ttyACM0)\n" + kExit, 78},
