@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #include "alarm/sounds.h"
 
 namespace {
 
-// The track's name of each kind of section event, in the order of the kinds.
-const char* const kSectionTrackEvents[] = {"entered", "over", "left", "away", "dropped"};
+// The track names each kind of section event, in the order of the kinds.
+static_assert(std::size(trackformat::kSectionEvents) == SectionEvent::kDropped + 1, "a name for each kind");
 
 // The pattern of each level a POI reaches.
 void (*patternOf(AlarmLevel level))(void*)
@@ -72,7 +73,8 @@ void Effects::of(const PoiFinding& found, const ProximityReport& report, double 
                        poi.name, limit);
     }
     if (found.level != kNoAlarm) {
-        track.warning(found.level == kAlarm4 ? 3 : found.level, found.km, poi.name, poi.length, poi.wide, poi.limitKmh);
+        int level = found.level == kAlarm4 ? trackformat::kLastLevel : found.level;
+        track.warning(level, found.km, poi.name, poi.length, poi.wide, poi.limitKmh);
         sound({patternOf(found.level), &found, nullptr, kmh});
     }
 }
@@ -87,7 +89,7 @@ void Effects::of(const SectionEvent& e)
 {
     int average = static_cast<int>(e.averageKmh + 0.5);
     const Section& s = *e.section;
-    track.section(kSectionTrackEvents[e.kind], s.name, average, s.limitKmh, e.drivenKm);
+    track.section(e.kind, s.name, average, s.limitKmh, e.drivenKm);
     switch (e.kind) {
     case SectionEvent::kEntered:
         logMessage(log, "Entering section %s: %.1f km, limit %d km/h\n", s.name, s.lengthKm, s.limitKmh);

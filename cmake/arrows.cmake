@@ -15,5 +15,5 @@ set(POIGUARD_USES_app log config geo gps poi alarm speech serial)
 # they use instead of compiling the modules' sources again.
 set(POIGUARD_PROGRAMS import report tools)
 set(POIGUARD_USES_import poi geo)
-set(POIGUARD_USES_report geo)
+set(POIGUARD_USES_report log geo)
 set(POIGUARD_USES_tools geo)

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "import.h"
+#include "platform/byte_order_mark.h"
 
 bool inRange(const Point& p) { return std::fabs(p.length) <= 180 && std::fabs(p.wide) <= 90; }
 
@@ -64,7 +65,7 @@ std::vector<std::string> csvFields(const std::string& line)
 std::vector<std::string> textLines(const std::string& text)
 {
     std::vector<std::string> lines;
-    size_t at = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    size_t at = byteOrderMarkIn(text.data(), text.size());
     while (at < text.size()) {
         size_t end = text.find('\n', at);
         if (end == std::string::npos) end = text.size();

@@ -5,8 +5,6 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstring>
-#include <filesystem>
-#include <string>
 
 namespace {
 
@@ -92,7 +90,7 @@ bool formatCommon(char* buffer, size_t size, const char* format, va_list args)
 
 }  // namespace
 
-Log::Log() : logFile(nullptr), fileEnabled(0), fileDate(0), keepDays(0), quietConsole(0), nextDayCheck(0) {}
+Log::Log() : fileEnabled(0), keepDays(0), quietConsole(0) {}
 
 ConsoleBatch::ConsoleBatch() { ++openBatches; }
 
@@ -124,25 +122,19 @@ void Log::toConsole(const char* text)
 void Log::toFile(const char* text)
 {
     if (!fileEnabled) return;
-    if (keepDays > 0) followTheDay();
-    if (!logFile) return;
-    fputs(text, logFile);
-    fflush(logFile);
-}
-
-void Log::openDaysFile()
-{
-    char name[kMessageSize];
-    fileDate = getDate();
-    snprintf(name, sizeof name, "logs\\log_%4d.log", fileDate);
-    _mkdir("logs");  // usually there already
-    logFile = openFile(name, "a");
+    // A new day moves the log to that day's file (and tries again, should
+    // the old day's end have found the disk full).
+    if (keepDays > 0) logFile.followTheDay(static_cast<long long>(clockNow()) * 1000, keepDays);
+    FILE* file = logFile.get();
+    if (!file) return;
+    fputs(text, file);
+    fflush(file);
 }
 
 void Log::setWriteLogFile(int flag)
 {
     if (flag == 0) return;
-    if (logFile == nullptr) openDaysFile();
+    if (!logFile.get()) logFile.open();
     fileEnabled = 1;
 }
 
@@ -153,51 +145,6 @@ void Log::setKeepDays(int days)
 }
 
 void Log::setQuietConsole(int flag) { quietConsole = flag; }
-
-// Once a second at most: a new day moves the log to that day's file (and
-// tries again, should the old day's end have found the disk full).
-void Log::followTheDay()
-{
-    std::time_t now = clockNow();
-    if (now < nextDayCheck) return;
-    nextDayCheck = now + 1;
-    if (logFile && getDate() == fileDate) return;
-    if (logFile) fclose(logFile);
-    openDaysFile();
-    removeOldDailyFiles(keepDays);
-}
-
-void removeOldDailyFiles(int keepDays)
-{
-    std::tm limit = localClock(clockNow());
-    limit.tm_mday -= keepDays;
-    limit.tm_hour = 12;  // mktime settles the day, whatever the clock changes
-    std::time_t then = mktime(&limit);
-    limit = localClock(then);
-    char oldest[40];
-    snprintf(oldest, sizeof oldest, "%04d%02d%02d", limit.tm_year + 1900, limit.tm_mon + 1, limit.tm_mday);
-    // The date of a daily file's name: what lies between its prefix and its ending, 8 digits.
-    auto dateOf = [](const std::string& name, const char* prefix, const char* ending) {
-        size_t p = strlen(prefix), e = strlen(ending);
-        bool daily = name.size() == p + 8 + e && name.compare(0, p, prefix) == 0 && name.compare(p + 8, e, ending) == 0 &&
-                     std::all_of(name.begin() + static_cast<long>(p), name.begin() + static_cast<long>(p + 8),
-                                 [](char c) { return c >= '0' && c <= '9'; });
-        return daily ? name.substr(p, 8) : std::string();
-    };
-    std::error_code failed;
-    for (const auto& entry : std::filesystem::directory_iterator("logs", failed)) {
-        std::string name = entry.path().filename().string();
-        std::string date = dateOf(name, "log_", ".log");
-        if (date.empty()) date = dateOf(name, "track_", ".csv");
-        if (!date.empty() && date < oldest) std::filesystem::remove(entry.path(), failed);
-    }
-}
-
-int getDate()
-{
-    std::tm t = localClock(clockNow());
-    return (t.tm_year + 1900) * 10000 + (t.tm_mon + 1) * 100 + t.tm_mday;
-}
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "daily_file.h"
 #include "platform.h"
 
 // Every message of the program: to the console, and once switched on, also
@@ -27,15 +28,11 @@ public:
 private:
     void toConsole(const char* text);
     void toFile(const char* text);
-    void openDaysFile();
-    void followTheDay();
 
-    FILE* logFile;
+    DailyFile logFile{"log_", ".log"};
     int fileEnabled;
-    int fileDate;  // YYYYMMDD of logFile
     int keepDays;
     int quietConsole;
-    std::time_t nextDayCheck;
 };
 
 // While one of these exists, console lines are collected and written out
@@ -49,13 +46,6 @@ public:
     ConsoleBatch(const ConsoleBatch&) = delete;
     ConsoleBatch& operator=(const ConsoleBatch&) = delete;
 };
-
-// Removes the daily files in logs (log_YYYYMMDD.log, track_YYYYMMDD.csv)
-// dated more than keepDays days before today; nothing else in the folder.
-void removeOldDailyFiles(int keepDays);
-
-// Local date as YYYYMMDD.
-int getDate();
 
 // Formats one message into a 1024-byte buffer (cut to fit) and prints it.
 void logMessage(Log* log, const char* format, ...) PRINTF_LIKE(2, 3);

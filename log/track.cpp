@@ -37,32 +37,21 @@ void optional(char* out, size_t size, double value)
 
 }  // namespace
 
-TrackLog::~TrackLog()
-{
-    if (file) fclose(file);
-}
+TrackLog::~TrackLog() = default;
 
-void TrackLog::start(int days)
+void TrackLog::start(int keep)
 {
     started = true;
-    keepDays = days;
-    openDaysFile();
+    keepDays = keep;
+    days.open();
+    beginFile();
 }
 
-void TrackLog::openDaysFile()
+void TrackLog::beginFile()
 {
-    if (file) fclose(file);
     inReach.clear();
-    char name[64];
-    fileDate = getDate();
-    snprintf(name, sizeof name, "logs\\track_%d.csv", fileDate);
-    _mkdir("logs");
-    file = openFile(name, "a");
-    if (file && ftell(file) == 0)
-        fputs("# poiguard track, times UTC; F fix and E estimate: time,kind,length,wide,km/h,course; "
-              "P POI in reach: ...,limit,POI length,wide,name; W warning: ...,level,km,limit,POI length,wide,name; "
-              "S section: ...,event,average km/h,limit,km,name\n",
-              file);
+    FILE* file = days.get();
+    if (file && ftell(file) == 0) fputs(trackformat::kHeader, file);
 }
 
 void TrackLog::fix(double utc, long long nowMs, double length, double wide, double kmh, double course)
@@ -72,7 +61,7 @@ void TrackLog::fix(double utc, long long nowMs, double length, double wide, doub
     fixMs = nowMs;
     lastMs = nowMs;
     lastUtc = utc;
-    position("F", length, wide, kmh, course);
+    position(trackformat::kFix, length, wide, kmh, course);
 }
 
 void TrackLog::estimate(long long nowMs, double length, double wide, double kmh, double course)
@@ -80,18 +69,18 @@ void TrackLog::estimate(long long nowMs, double length, double wide, double kmh,
     if (!started || fixUtc < 0) return;
     lastMs = nowMs;
     lastUtc = fixUtc + (nowMs - fixMs) / 1000.0;
-    position("E", length, wide, kmh, course);
+    position(trackformat::kEstimate, length, wide, kmh, course);
 }
 
-void TrackLog::position(const char* kind, double length, double wide, double kmh, double course)
+void TrackLog::position(const trackformat::Kind& kind, double length, double wide, double kmh, double course)
 {
     lastLength = length;
     lastWide = wide;
-    char speed[32], way[32], rest[96];
+    char speed[32], way[32], fields[96];
     optional(speed, sizeof speed, kmh);
     optional(way, sizeof way, course);
-    snprintf(rest, sizeof rest, "%s,%s", speed, way);
-    write(kind, rest);
+    snprintf(fields, sizeof fields, trackformat::kFix.fields, speed, way);
+    write(kind, fields);
 }
 
 void TrackLog::poiInReach(const char* name, double length, double wide, int limit)
@@ -100,46 +89,44 @@ void TrackLog::poiInReach(const char* name, double length, double wide, int limi
     char key[kMessageSize];
     snprintf(key, sizeof key, "%.6f %.6f %s", length, wide, name);
     if (!inReach.insert(key).second) return;
-    char rest[kMessageSize];
-    snprintf(rest, sizeof rest, "%d,%.6f,%.6f,%s", limit, length, wide, name);
-    write("P", rest);
+    char fields[kMessageSize];
+    snprintf(fields, sizeof fields, trackformat::kPoiInReach.fields, limit, length, wide, name);
+    write(trackformat::kPoiInReach, fields);
 }
 
 void TrackLog::warning(int level, double km, const char* name, double length, double wide, int limit)
 {
     if (!started || lastUtc < 0) return;
-    char rest[kMessageSize];
-    snprintf(rest, sizeof rest, "%d,%.3f,%d,%.6f,%.6f,%s", level, km, limit, length, wide, name);
-    write("W", rest);
+    char fields[kMessageSize];
+    snprintf(fields, sizeof fields, trackformat::kWarning.fields, level, km, limit, length, wide, name);
+    write(trackformat::kWarning, fields);
 }
 
-void TrackLog::section(const char* event, const char* name, int averageKmh, int limitKmh, double km)
+void TrackLog::section(int event, const char* name, int averageKmh, int limitKmh, double km)
 {
     if (!started || lastUtc < 0) return;
-    char rest[kMessageSize];
-    snprintf(rest, sizeof rest, "%s,%d,%d,%.2f,%s", event, averageKmh, limitKmh, km, name);
-    write("S", rest);
+    char fields[kMessageSize];
+    snprintf(fields, sizeof fields, trackformat::kSection.fields, trackformat::kSectionEvents[event], averageKmh,
+             limitKmh, km, name);
+    write(trackformat::kSection, fields);
 }
 
 void TrackLog::spoken(const char* text)
 {
-    if (started && lastUtc >= 0) write("V", text);
+    if (started && lastUtc >= 0) write(trackformat::kSpoken, text);
 }
 
-void TrackLog::write(const char* kind, const char* rest)
+void TrackLog::write(const trackformat::Kind& kind, const char* fields)
 {
     // A new day moves on to that day's file, as the daily log does.
-    if (lastMs >= nextDayCheckMs) {
-        nextDayCheckMs = lastMs + 1000;
-        if (getDate() != fileDate) {
-            openDaysFile();
-            if (keepDays > 0) removeOldDailyFiles(keepDays);
-        }
-    }
+    if (days.followTheDay(lastMs, keepDays)) beginFile();
+    FILE* file = days.get();
     if (!file) return;
     char when[48];
     formatUtc(lastUtc, when, sizeof when);
-    fprintf(file, "%s,%s,%.6f,%.6f,%s\n", when, kind, lastLength, lastWide, rest);
+    fprintf(file, trackformat::kCommon, when, kind.letter, lastLength, lastWide);
+    fputs(fields, file);
+    fputc('\n', file);
     fflush(file);
     unsynced = true;
     tick(lastMs);
@@ -148,7 +135,7 @@ void TrackLog::write(const char* kind, const char* rest)
 void TrackLog::tick(long long nowMs)
 {
     if (!unsynced || nowMs - syncedMs < 1000) return;
-    syncFile(file);
+    syncFile(days.get());
     syncedMs = nowMs;
     unsynced = false;
 }

@@ -3,18 +3,16 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
 #include "geo/calendar.h"
 #include "geo/geo.h"
+#include "log/track_format.h"
+#include "platform/byte_order_mark.h"
 
 namespace {
 
 // A gap this long between two positions starts a new segment of the track.
 constexpr double kSegmentGapSeconds = 60;
-
-// The fields of a line up to the name, which is the rest of it.
-constexpr int kMaxFields = 12;
 
 bool number(const std::string& text, double& value)
 {
@@ -81,21 +79,19 @@ bool readRecord(const std::string& line, Drive& drive)
     double utc, length, wide;
     if (!utcOf(f[0], utc)) return false;
     char kind = f[1][0];
-    if (kind == 'V') {  // the phrase of the warning written before it
-        f = split(line, 5);
-        for (auto e = drive.events.rbegin(); e != drive.events.rend() && f.size() == 5; ++e)
+    size_t fields = trackformat::fieldsOf(kind);
+    if (fields == 0) return false;
+    f = split(line, fields);
+    if (f.size() != fields) return false;
+    if (kind == trackformat::kSpoken.letter) {  // the phrase of the warning written before it
+        for (auto e = drive.events.rbegin(); e != drive.events.rend(); ++e)
             if (e->kind != 'P') {
                 if (e->said.empty()) e->said = f[4];
                 break;
             }
-        return f.size() == 5;
+        return true;
     }
-    const size_t count[] = {6, 8, 10, 9};  // F/E, P, W, S
-    const char* kinds = "FPWS";
-    const char* k = strchr(kinds, kind == 'E' ? 'F' : kind);
-    if (!k || !*k) return false;
-    f = split(line, count[k - kinds]);
-    if (f.size() != count[k - kinds] || !place(f[2], f[3], length, wide)) return false;
+    if (!place(f[2], f[3], length, wide)) return false;
     if (kind == 'F' || kind == 'E') {
         TrackPoint p{utc, f[0], length, wide, -1, -1, kind == 'E', false, 0};
         if (!optional(f[4], p.kmh) || !optional(f[5], p.course)) return false;
@@ -104,7 +100,8 @@ bool readRecord(const std::string& line, Drive& drive)
     }
     TrackEvent e{kind, utc, f[0], length, wide, 0, 0, 0, 0, 0, "", 0, f.back(), -1, 0, ""};
     bool ok = kind == 'P'   ? whole(f[4], e.limit) && place(f[5], f[6], e.poiLength, e.poiWide)
-              : kind == 'W' ? whole(f[4], e.level) && e.level >= 1 && e.level <= 3 && number(f[5], e.km) &&
+              : kind == 'W' ? whole(f[4], e.level) && e.level >= trackformat::kFirstLevel &&
+                                  e.level <= trackformat::kLastLevel && number(f[5], e.km) &&
                                   whole(f[6], e.limit) && place(f[7], f[8], e.poiLength, e.poiWide)
                             : whole(f[5], e.average) && whole(f[6], e.limit) && number(f[7], e.km);
     if (kind == 'S') e.event = f[4];
@@ -118,20 +115,16 @@ bool readTrack(FILE* file, Drive& drive)
 {
     std::string line;
     int c, records = 0, foreign = 0;
-    // A file saved again by a Windows editor starts with a byte-order mark.
-    const char kMark[] = "\xEF\xBB\xBF";
-    for (int at = 0; at < 3 && (c = fgetc(file)) != EOF; ++at) {
-        if (c == static_cast<unsigned char>(kMark[at])) continue;
-        line.assign(kMark, static_cast<size_t>(at));  // not a mark: its bytes are the line's
-        ungetc(c, file);
-        break;
-    }
+    bool first = true;
     do {
         c = fgetc(file);
         if (c != '\n' && c != EOF) {
             line += static_cast<char>(c);
             continue;
         }
+        // A file saved again by a Windows editor starts with a byte-order mark.
+        if (first) line.erase(0, byteOrderMarkIn(line.data(), line.size()));
+        first = false;
         // A line without its end is one a kill or a power cut broke off.
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (c == '\n' && !line.empty() && line[0] != '#') (readRecord(line, drive) ? records : foreign)++;

@@ -2,9 +2,11 @@
 // TrackPointExtension, which map tools read), a waypoint for each warning,
 // a section's events among them.
 #include <cmath>
+#include <iterator>
 #include <string>
 
 #include "drive.h"
+#include "log/track_format.h"
 
 namespace {
 
@@ -23,19 +25,17 @@ std::string xml(const std::string& text)
     return out;
 }
 
-// The radii are the configured ones, grown with the speed: the track knows
-// the level, not the radius.
-const char* const kLevelNames[] = {"", "first warning", "second warning", "last warning"};
+// A section's events in the words of the program's lines, in the order of
+// the track's names for them.
+const char* const kSectionWords[] = {"entering the section", "average over the limit", "leaving the section",
+                                     "left the section on the way", "section no longer in the list"};
+static_assert(std::size(kSectionWords) == std::size(trackformat::kSectionEvents), "words for each event");
 
-// A section's events in the words of the program's lines.
 std::string sectionWords(const std::string& event)
 {
-    return event == "entered"   ? "entering the section"
-           : event == "over"    ? "average over the limit"
-           : event == "left"    ? "leaving the section"
-           : event == "away"    ? "left the section on the way"
-           : event == "dropped" ? "section no longer in the list"
-                                : event;
+    for (size_t i = 0; i < std::size(kSectionWords); ++i)
+        if (event == trackformat::kSectionEvents[i]) return kSectionWords[i];
+    return event;
 }
 
 std::string fixed(double value, const char* format)
@@ -49,13 +49,15 @@ void waypoint(const TrackEvent& e, FILE* out)
 {
     std::string name = xml(e.name), what, desc, type;
     if (e.kind == 'W') {
-        what = kLevelNames[e.level];
+        // The radii are the configured ones, grown with the speed: the
+        // track knows the level, not the radius.
+        what = trackformat::kLevelNames[e.level];
         desc = "warning " + std::to_string(e.level) + ", " + fixed(e.km * 1000, "%.0f") + " m before " + name;
         type = "warning " + std::to_string(e.level);
     } else {
         what = xml(sectionWords(e.event));
         desc = "section " + name;
-        if (e.event != "entered")
+        if (e.event != trackformat::kEntered)
             desc += ": average " + std::to_string(e.average) + " km/h after " + fixed(e.km, "%.2f") + " km";
         type = "section";
     }

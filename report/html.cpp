@@ -6,6 +6,7 @@
 
 #include "drive.h"
 #include "geo/geo.h"
+#include "log/track_format.h"
 #include "page.h"  // kPage, made from page.html by the build
 
 namespace {
@@ -147,10 +148,10 @@ std::string sectionsJson(const Drive& drive)
     const TrackEvent* entry = nullptr;
     for (const TrackEvent& e : drive.events) {
         if (e.kind != 'S') continue;
-        if (e.event == "entered") {
+        if (e.event == trackformat::kEntered) {
             if (entry) add(*entry, e.utc, -1);
             entry = &e;
-        } else if (entry && (e.event == "left" || e.event == "away" || e.event == "dropped")) {
+        } else if (entry && trackformat::endsSection(e.event)) {
             add(*entry, e.utc, e.average);
             entry = nullptr;
         }

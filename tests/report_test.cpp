@@ -6,6 +6,7 @@
 
 #include "fake_platform.h"
 #include "helpers.h"
+#include "alarm/sections.h"
 #include "log/track.h"
 #include "report/drive.h"
 
@@ -42,7 +43,7 @@ TEST(Track, WrittenReadBackAndCutAnywhere)
         fake::state.clockMs += 2000;
         track.estimate(2500, 8.8, 53.0704, 80, 0);
         track.poiInReach("Blitzer, Nord", 8.8, 53.074, 50);
-        track.section("entered", "A1 Nord", 0, 100, 0);
+        track.section(SectionEvent::kEntered, "A1 Nord", 0, 100, 0);
     }
     std::string first = readFile("logs/track_20231114.csv", true), second = readFile("logs/track_20231115.csv", true);
     std::string text = first + second.substr(second.find('\n') + 1);
