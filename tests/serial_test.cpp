@@ -107,7 +107,9 @@ TEST(Serial, Reads)
     for (const auto& r : rows) {
         Guarded g;
         CSerial serial;
-        if (r.opened) ASSERT_EQ(serial.open(3, 38400, 8, 1, 0), 1);
+        if (r.opened) {
+            ASSERT_EQ(serial.open(3, 38400, 8, 1, 0), 1);
+        }
         fake::state.line.assign(r.line.begin(), r.line.end());
         std::vector<std::string> reads;
         char buffer[8];
