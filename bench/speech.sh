@@ -5,7 +5,7 @@
 # that crossed the level is handled) to the phrase's first sample, and the
 # part of it after the pattern's end (the pattern's length from its sound
 # files); then the CPU time of synthesis per phrase (speech_bench). With
-# "arm64": the arm64 build (scripts/check-arm64.sh's) under qemu-aarch64.
+# "arm64": an arm64 build of its own (cross-built as scripts/check-arm64.sh does) under qemu-aarch64.
 #   bash bench/speech.sh [arm64]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,10 +16,10 @@ cmake --build build-bench -j"$(nproc)" --target speech_bench poiguard gpssim sou
 run=() bin=$PWD/build-bench
 if [ "${1:-}" = arm64 ]; then
     install_arm64
-    cmake -S . -B build-arm64 -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake -DCMAKE_BUILD_TYPE=Release \
+    cmake -S . -B build-arm64-bench -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake -DCMAKE_BUILD_TYPE=Release \
         -DPOIGUARD_BENCH=ON -DPOIGUARD_TESTS=OFF >/dev/null
-    cmake --build build-arm64 -j"$(nproc)" --target speech_bench poiguard >/dev/null
-    run=(qemu-aarch64) bin=$PWD/build-arm64
+    cmake --build build-arm64-bench -j"$(nproc)" --target speech_bench poiguard >/dev/null
+    run=(qemu-aarch64) bin=$PWD/build-arm64-bench
 fi
 dir=$(mktemp -d)
 trap 'rm -rf "$dir" || true' EXIT
