@@ -1,6 +1,8 @@
 // What the readers share: numbers, CSV fields, lines, and the rules of a
 // camera's limit and ways.
 #include <cmath>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -101,4 +103,18 @@ const char* textKind(const std::string& text)
     for (const std::string& line : textLines(text))
         if (!isComment(line)) return cameraColumns(line) ? "cameras" : readLonLat(line, p) ? "lonlat" : "header";
     return "lonlat";  // nothing but comments: an empty list of our own
+}
+
+std::string fileText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string lower(std::string s)
+{
+    for (char& c : s) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    return s;
 }

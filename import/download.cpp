@@ -112,20 +112,6 @@ std::string wrongBox(const double b[4])
     return order + ": latitudes lie between -90 and 90, longitudes between -180 and 180";
 }
 
-std::string fileText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::string lower(std::string s)
-{
-    for (char& c : s) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 // Text without its tags, its blanks squeezed.
 std::string plain(const std::string& html)
 {

@@ -10,14 +10,6 @@
 
 namespace {
 
-std::string fileText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 }  // namespace
 
 Read throughGpsbabel(const std::string& path, const std::string& format, bool routePoints, const std::string& work)

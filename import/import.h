@@ -45,6 +45,10 @@ bool readNumber(const std::string& text, double& value);
 // Comma-separated fields, double quotes around a field (with "" for a quote
 // inside it) keeping its commas; blanks around fields dropped.
 std::vector<std::string> csvFields(const std::string& line);
+// A file's whole text (empty when it cannot be read), and a text in small
+// letters (ASCII's; other bytes as they are).
+std::string fileText(const std::string& path);
+std::string lower(std::string s);
 // The lines of a text, without their line ends; a byte-order mark before the
 // first is dropped.
 std::vector<std::string> textLines(const std::string& text);

@@ -66,20 +66,6 @@ constexpr const char* kTaskName = "poiguard weekly download";
     exit(1);
 }
 
-std::string fileText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::string lower(std::string s)
-{
-    for (char& c : s) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    return s;
-}
-
 bool endsWith(const std::string& s, const char* end)
 {
     size_t n = strlen(end);
