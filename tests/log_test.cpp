@@ -20,7 +20,9 @@ long consoleBytes()
     return static_cast<long>(st.st_size);
 }
 
-TEST(Log, FileOnlyOnceSwitchedOnAppendedAcrossRunsDateFixedNeverBehindTheConsole)
+// The day's file: made only once switched on, appended to across runs, its
+// date fixed when switched on (a line after midnight stays in it).
+TEST(Log, TheDaysFile)
 {
     InTempDir dir;
     fake::state.clockMs = 1700006399000LL;  // 23:59:59
@@ -39,14 +41,23 @@ TEST(Log, FileOnlyOnceSwitchedOnAppendedAcrossRunsDateFixedNeverBehindTheConsole
     fake::state.clockMs += 2000;  // past midnight: still the first day's file
     log.print(" after midnight\n");
     EXPECT_EQ(console.take(), "before\nan earlier run\n100% sure, no line end after midnight\n");
-    const std::string file = "an earlier run\n100% sure, no line end after midnight\n";
-    EXPECT_EQ(readFile("logs/log_20231114.log", true), file);
+    EXPECT_EQ(readFile("logs/log_20231114.log", true), "an earlier run\n100% sure, no line end after midnight\n");
+}
+
+// A batch holds the console back to its end, never the file.
+TEST(Log, ABatchHoldsTheConsoleNotTheFile)
+{
+    InTempDir dir;
+    fake::state.clockMs = 1700006399000LL;
+    Console console;
+    Log log;
+    log.setWriteLogFile(1);
     long before = consoleBytes();
     {
-        ConsoleBatch fix;  // the console waits for the end of the batch, the file does not
+        ConsoleBatch fix;
         log.print("one ");
         { ConsoleBatch inner; log.print("two "); }
-        EXPECT_EQ(readFile("logs/log_20231114.log", true), file + "one two ");
+        EXPECT_EQ(readFile("logs/log_20231114.log", true), "one two ");
         EXPECT_EQ(consoleBytes(), before);
     }
     EXPECT_EQ(console.take(), "one two ");
