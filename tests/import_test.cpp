@@ -44,6 +44,37 @@ TEST(Import, OsmXmlAsItsReaderTakesIt)
     for (const Row& r : rows) EXPECT_EQ(camerasOf(r.xml), r.names) << r.legend;
 }
 
+// The readers' rules: a camera database's limits and ways (read as the
+// traffic's heading, or as the way the camera looks), the limit kept, and
+// the fields of a Garmin CSV line.
+TEST(Import, TheReadersRules)
+{
+    const struct {
+        const char* legend;
+        std::string row;
+        bool facing;
+        std::string read;  // limit/heading/both ways
+    } rows[] = {
+        {"one way, the traffic's heading", "8.8,53.0,1,50,1,90", false, "50/90/0"},
+        {"one way, the way it looks", "8.8,53.0,1,50,1,90", true, "50/270/0"},
+        {"both ways", "8.8,53.0,2,80,2,90", false, "80/90/1"},
+        {"every direction, no limit", "8.8,53.0,3,0,0,45", false, "0/-1/0"},
+        {"a limit over 300 left out, the camera kept", "8.8,53.0,1,301,0,0", false, "0/-1/0"},
+    };
+    for (const auto& r : rows) {
+        Read read = cameras("X,Y,TYPE,SPEED,DIRTYPE,DIRECTION\n" + r.row + "\n", "cams.txt", r.facing);
+        ASSERT_EQ(read.points.size(), 1u) << r.legend;
+        const Point& p = read.points[0];
+        EXPECT_EQ(std::to_string(p.limit) + "/" + std::to_string(static_cast<int>(p.heading)) + "/" + std::to_string(p.bothWays),
+                  r.read)
+            << r.legend;
+    }
+    int refused = 0;
+    EXPECT_EQ(keptLimit(112.65, refused), 112) << "70 mph, never rounded above";
+    EXPECT_EQ(csvFields("8.8, 53.074,\"Blitzer Nord\",\"Tempo 50, \"\"Stadt\"\"\""),
+              (std::vector<std::string>{"8.8", "53.074", "Blitzer Nord", "Tempo 50, \"Stadt\""}));
+}
+
 TEST(Import, WeeklyTaskDefinition)
 {
     std::string xml = weeklyTaskXml("C:\\poiguard\\poiguard-import-pois.exe", "vodudo\\gefahr.csv osm:DE",
