@@ -2,14 +2,13 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <iterator>
 
 #include "alarm/sounds.h"
 
 namespace {
 
 // The track names each kind of section event, in the order of the kinds.
-static_assert(std::size(trackformat::kSectionEvents) == SectionEvent::kDropped + 1, "a name for each kind");
+static_assert(trackformat::kSectionEventCount == SectionEvent::kDropped + 1, "a name for each kind");
 
 // The pattern of each level a POI reaches.
 void (*patternOf(AlarmLevel level))(void*)

@@ -7,9 +7,7 @@
 // A name comes last and may hold commas.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
-#include <iterator>
 #include <string_view>
 
 namespace trackformat {
@@ -60,11 +58,16 @@ constexpr const char* kLevelNames[] = {"", "first warning", "second warning", "l
 // The events of a section, in the order of SectionEvent's kinds: entered,
 // over the limit, left at its end, left on the way, no longer in the list.
 constexpr const char* kSectionEvents[] = {"entered", "over", "left", "away", "dropped"};
+constexpr size_t kSectionEventCount = sizeof kSectionEvents / sizeof kSectionEvents[0];
 constexpr const char *kEntered = kSectionEvents[0], *kOver = kSectionEvents[1];
-// Whether the event ends the section: the three after these two.
+// Whether the event ends the section: the three after these two. (No
+// <algorithm> or <iterator> here: on MinGW they bring the C run-time's
+// thread declarations into every file that writes the track.)
 inline bool endsSection(std::string_view event)
 {
-    return event != kEntered && event != kOver && std::find(std::begin(kSectionEvents), std::end(kSectionEvents), event) != std::end(kSectionEvents);
+    for (size_t i = 2; i < kSectionEventCount; ++i)
+        if (event == kSectionEvents[i]) return true;
+    return false;
 }
 
 }  // namespace trackformat

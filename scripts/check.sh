@@ -22,7 +22,7 @@ part "Linux build and tests"
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPOIGUARD_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$jobs"
-(cd build-asan && LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp ctest --output-on-failure -j"$jobs")
+(cd build-asan && LSAN_OPTIONS=suppressions=$PWD/../tests/lsan.supp ctest --output-on-failure -j"$jobs")
 part "ASan/UBSan build and tests"
 
 install_packages lintian systemd
