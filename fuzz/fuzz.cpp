@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/poiguard.h"
+#include "gps/rmc.h"
 
 void resetTestPlatform();  // tests/fake_platform.cpp
 
@@ -67,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             if (*field == ',') ++field;
             std::string token(field, strcspn(field, ","));
             double d = atof(token.c_str()) / 100.0, expected = floor(d) + (100.0 * (d - floor(d))) / 60.0;
-            double got = CPoiGuard::nmeaToDegrees(token.c_str());
+            double got = nmeaToDegrees(token.c_str());
             if (memcmp(&got, &expected, sizeof got) != 0) abort();
         }
         guard.position.known = size & 1;
